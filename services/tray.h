@@ -1,0 +1,31 @@
+#pragma once
+// Numbered icons in the notification area and numbered popup menus. Mouse
+// actions on an icon arrive as EventTray (EventId = icon number, EventSubtype
+// TrayLeftPress ... TrayRightDoubleClick); a chosen menu item as EventMenu
+// (EventId = item number). Main thread only.
+
+#include <windows.h>
+
+// image: a bitmap (shown through an icon made from it, its alpha-0 pixels
+// left out) or an icon (shown as it is); the caller keeps it. Adding under a
+// number in use removes the old icon first. False when window or image is 0
+// or the shell refuses. Icons come back by themselves when the taskbar is
+// re-created.
+bool AddTrayIcon(int number, HWND window, HANDLE image);
+// Takes the icon out of the notification area; nothing for an empty number.
+void RemoveTrayIcon(int number);
+// Every icon (shutdown).
+void RemoveAllTrayIcons();
+
+// The new menu becomes the current menu, to which items are appended.
+// Reusing a number destroys the old menu. 0 on failure.
+HMENU CreatePopupMenuSlot(int number);
+// A text item with that command number; a missing text counts as empty.
+void AppendMenuItem(int item, const char* text);
+void AppendMenuSeparator();
+// Shows the menu one pixel above and left of the mouse pointer, owned by the
+// window, and returns when it closes; nothing for an empty number.
+void ShowPopupMenu(int number, HWND window);
+HMENU MenuHandle(int number);
+// Every menu (shutdown).
+void DestroyAllMenuSlots();
