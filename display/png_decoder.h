@@ -32,6 +32,11 @@ const int kDecodeBottomUp = 2;
 const int kMaxImageSide = 32767;
 const long kMaxImagePixels = 16L * 1024 * 1024;
 
+// True for sizes the store can hold without wrapping its 16-bit fields or
+// allocating an absurd amount: 1 to kMaxImageSide each, and at most
+// kMaxImagePixels in all.
+bool ImageSizeAcceptable(long width, long height);
+
 // An entry of the decoder list. probe looks at the source and on accepting
 // returns the decoder's working state (nullptr declines) and fills info;
 // decode writes the rows and returns 1, or 0 on damaged data (rows decoded
