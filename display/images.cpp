@@ -1,0 +1,428 @@
+#include "display/images.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "display/png_decoder.h"
+#include "services/slot_table.h"
+#include "services/windows.h"
+
+namespace {
+
+struct ImageSlot {
+  HANDLE handle = nullptr;
+  short width = 0;
+  short height = 0;
+  unsigned char depth = 0;
+  bool icon = false;
+};
+
+void ReleaseImage(ImageSlot& slot) {
+  if (!slot.handle) return;
+  if (slot.icon)
+    DestroyIcon(static_cast<HICON>(slot.handle));
+  else
+    DeleteObject(slot.handle);
+}
+
+SlotTable<ImageSlot, ReleaseImage, 16, 16>& Images() {
+  static SlotTable<ImageSlot, ReleaseImage, 16, 16> table;
+  return table;
+}
+
+struct FontSlot {
+  HFONT handle = nullptr;
+};
+
+void ReleaseFont(FontSlot& slot) {
+  if (slot.handle) DeleteObject(slot.handle);
+}
+
+SlotTable<FontSlot, ReleaseFont, 16, 16>& Fonts() {
+  static SlotTable<FontSlot, ReleaseFont, 16, 16> table;
+  return table;
+}
+
+// Keeps a picture only when its size fits the slot's 16-bit fields; anything
+// else is released rather than stored with a wrapped size.
+HANDLE StoreImage(int slot, HANDLE handle, long width, long height, int depth, bool icon) {
+  if (!handle) return nullptr;
+  if (width < 1 || height < 1 || width > kMaxImageSide || height > kMaxImageSide) {
+    ImageSlot doomed;
+    doomed.handle = handle;
+    doomed.icon = icon;
+    ReleaseImage(doomed);
+    return nullptr;
+  }
+  ImageSlot* record = Images().Claim(slot);
+  if (!record) {
+    ImageSlot doomed;
+    doomed.handle = handle;
+    doomed.icon = icon;
+    ReleaseImage(doomed);
+    return nullptr;
+  }
+  record->handle = handle;
+  record->width = static_cast<short>(width);
+  record->height = static_cast<short>(height);
+  record->depth = static_cast<unsigned char>(depth);
+  record->icon = icon;
+  return handle;
+}
+
+HANDLE StoreBitmap(int slot, HBITMAP bitmap) {
+  BITMAP info = {};
+  if (!bitmap || !GetObjectA(bitmap, sizeof info, &info)) {
+    if (bitmap) DeleteObject(bitmap);
+    return nullptr;
+  }
+  return StoreImage(slot, bitmap, info.bmWidth, info.bmHeight, info.bmBitsPixel, false);
+}
+
+// An icon's size and depth are those of its colour bitmap (the mask's upper
+// half for a monochrome icon); GetIconInfo's bitmaps are ours to delete.
+HANDLE StoreIcon(int slot, HICON icon) {
+  ICONINFO parts = {};
+  if (!icon || !GetIconInfo(icon, &parts)) {
+    if (icon) DestroyIcon(icon);
+    return nullptr;
+  }
+  BITMAP info = {};
+  long width = 0, height = 0;
+  int depth = 1;
+  if (parts.hbmColor && GetObjectA(parts.hbmColor, sizeof info, &info)) {
+    width = info.bmWidth;
+    height = info.bmHeight;
+    depth = info.bmBitsPixel;
+  } else if (parts.hbmMask && GetObjectA(parts.hbmMask, sizeof info, &info)) {
+    width = info.bmWidth;
+    height = info.bmHeight / 2;
+  }
+  if (parts.hbmColor) DeleteObject(parts.hbmColor);
+  if (parts.hbmMask) DeleteObject(parts.hbmMask);
+  return StoreImage(slot, icon, width, height, depth, true);
+}
+
+HBITMAP CreateSection(long width, long height, int bitsPerPixel, void** bits) {
+  BITMAPINFO header = {};
+  header.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  header.bmiHeader.biWidth = width;
+  header.bmiHeader.biHeight = height;  // positive: bottom-up
+  header.bmiHeader.biPlanes = 1;
+  header.bmiHeader.biBitCount = static_cast<WORD>(bitsPerPixel);
+  header.bmiHeader.biCompression = BI_RGB;
+  HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+  if (!display) return nullptr;
+  HBITMAP section = CreateDIBSection(display, &header, DIB_RGB_COLORS, bits, nullptr, 0);
+  DeleteDC(display);
+  if (section && !*bits) {
+    DeleteObject(section);
+    return nullptr;
+  }
+  return section;
+}
+
+// Offers the source to each decoder in turn, from the source's start each
+// time; the first that accepts decodes bottom-up into a new DIB section.
+HBITMAP DecodeIntoSection(ImageSource* source) {
+  for (int i = 0; i < ImageDecoderCount(); ++i) {
+    const ImageDecoder* decoder = ImageDecoderAt(i);
+    if (source->file) fseek(source->file, 0, SEEK_SET);
+    source->offset = 0;
+    ImageInfo info;
+    void* state = decoder->probe(source, &info);
+    if (!state) continue;
+    HBITMAP section = nullptr;
+    void* bits = nullptr;
+    if (ImageSizeAcceptable(info.width, info.height) &&
+        (info.bitsPerPixel == 24 || info.bitsPerPixel == 32))
+      section = CreateSection(info.width, info.height, info.bitsPerPixel, &bits);
+    // A picture whose data breaks off keeps the rows decoded so far.
+    if (section) decoder->decode(state, static_cast<uint8_t*>(bits),
+                                 DibRowPitch(info.width, info.bitsPerPixel), kDecodeBottomUp);
+    decoder->close(state);
+    return section;
+  }
+  return nullptr;
+}
+
+uint32_t ReadLittle32(const uint8_t* p) {
+  return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+uint16_t ReadLittle16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+uint32_t ReadBig32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3];
+}
+
+// A bitmap file image in memory, checked against the block's length before
+// anything is read from it.
+HBITMAP SectionFromBitmapFile(const uint8_t* bytes, size_t size) {
+  const size_t fileHeader = 14;
+  if (size < fileHeader + sizeof(BITMAPINFOHEADER)) return nullptr;
+  const uint8_t* info = bytes + fileHeader;
+  const uint32_t headerSize = ReadLittle32(info);
+  const long width = static_cast<int32_t>(ReadLittle32(info + 4));
+  const long signedHeight = static_cast<int32_t>(ReadLittle32(info + 8));
+  const int bitCount = ReadLittle16(info + 14);
+  const uint32_t compression = ReadLittle32(info + 16);
+  uint32_t colours = ReadLittle32(info + 32);
+  const uint32_t pixelOffset = ReadLittle32(bytes + 10);
+  const long height = signedHeight < 0 ? -signedHeight : signedHeight;
+  if (headerSize < sizeof(BITMAPINFOHEADER) || headerSize > size - fileHeader) return nullptr;
+  if (!ImageSizeAcceptable(width, height)) return nullptr;
+  if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 &&
+      bitCount != 32)
+    return nullptr;
+  if (compression != BI_RGB && !(compression == BI_BITFIELDS && (bitCount == 16 || bitCount == 32)))
+    return nullptr;
+  if (bitCount <= 8 && (colours == 0 || colours > (1u << bitCount))) colours = 1u << bitCount;
+  if (bitCount > 8) colours = compression == BI_BITFIELDS ? 3 : 0;
+  const size_t tableEnd = fileHeader + headerSize + colours * 4;
+  const size_t pixelBytes = static_cast<size_t>(DibRowPitch(width, bitCount)) * height;
+  if (tableEnd > size || pixelOffset < tableEnd || pixelOffset > size ||
+      pixelBytes > size - pixelOffset)
+    return nullptr;
+
+  // The header and colour table copied out, so the platform reads an aligned
+  // BITMAPINFO of exactly the size we checked.
+  std::vector<uint8_t> header(bytes + fileHeader, bytes + tableEnd);
+  BITMAPINFO* source = reinterpret_cast<BITMAPINFO*>(header.data());
+  const int depth = bitCount < 24 ? 24 : bitCount;
+  void* bits = nullptr;
+  HBITMAP section = CreateSection(width, height, depth, &bits);
+  if (!section) return nullptr;
+  HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+  const int copied = display ? SetDIBits(display, section, 0, static_cast<UINT>(height),
+                                         bytes + pixelOffset, source, DIB_RGB_COLORS)
+                             : 0;
+  if (display) DeleteDC(display);
+  if (!copied) {
+    DeleteObject(section);
+    return nullptr;
+  }
+  GdiFlush();
+  if (depth == 32) {
+    // A 32-bit bitmap that never used its alpha byte is meant opaque.
+    uint8_t* pixels = static_cast<uint8_t*>(bits);
+    const size_t count = static_cast<size_t>(width) * height;
+    bool anyAlpha = false;
+    for (size_t i = 0; i < count && !anyAlpha; ++i) anyAlpha = pixels[i * 4 + 3] != 0;
+    if (!anyAlpha)
+      for (size_t i = 0; i < count; ++i) pixels[i * 4 + 3] = 255;
+  }
+  return section;
+}
+
+// The directory entry of an icon file that becomes the icon: the first entry,
+// replaced by a later one of the same width and height bytes with more bits
+// per pixel. -1 when the directory or the chosen image lies outside the block.
+int ChooseIconEntry(const uint8_t* bytes, size_t size) {
+  const int count = ReadLittle16(bytes + 4);
+  const size_t entrySize = 16;
+  if (count < 1 || 6 + count * entrySize > size) return -1;
+  const uint8_t* first = bytes + 6;
+  int chosen = 0;
+  for (int i = 1; i < count; ++i) {
+    const uint8_t* entry = bytes + 6 + i * entrySize;
+    const uint8_t* candidate = bytes + 6 + chosen * entrySize;
+    if (entry[0] == first[0] && entry[1] == first[1] &&
+        ReadLittle16(entry + 6) > ReadLittle16(candidate + 6))
+      chosen = i;
+  }
+  const uint8_t* entry = bytes + 6 + chosen * entrySize;
+  const uint32_t length = ReadLittle32(entry + 8);
+  const uint32_t offset = ReadLittle32(entry + 12);
+  if (length < 8 || offset > size || length > size - offset) return -1;
+  return chosen;
+}
+
+HICON IconFromFileImage(const uint8_t* bytes, size_t size) {
+  const int chosen = ChooseIconEntry(bytes, size);
+  if (chosen < 0) return nullptr;
+  const uint8_t* entry = bytes + 6 + chosen * 16;
+  const uint32_t length = ReadLittle32(entry + 8);
+  const uint8_t* image = bytes + ReadLittle32(entry + 12);
+  long width = 0, height = 0;
+  int bitCount = 0;
+  static const uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  if (length >= 24 && memcmp(image, kPngSignature, 8) == 0) {
+    width = static_cast<long>(ReadBig32(image + 16));
+    height = static_cast<long>(ReadBig32(image + 20));
+    bitCount = 32;
+  } else {
+    if (length < sizeof(BITMAPINFOHEADER)) return nullptr;
+    width = static_cast<int32_t>(ReadLittle32(image + 4));
+    height = static_cast<int32_t>(ReadLittle32(image + 8)) / 2;  // colour and mask
+    bitCount = ReadLittle16(image + 14);
+  }
+  if (!ImageSizeAcceptable(width, height)) return nullptr;
+  // An aligned, writable copy: the platform parses it in place.
+  std::vector<BYTE> copy(image, image + length);
+  HICON icon = CreateIconFromResourceEx(copy.data(), length, TRUE, 0x00030000,
+                                        static_cast<int>(width), static_cast<int>(height),
+                                        LR_DEFAULTCOLOR);
+  if (!icon && bitCount != 16) icon = CreateIconFromResource(copy.data(), length, TRUE, 0x00030000);
+  return icon;
+}
+
+struct DrawingSurface {
+  HWND window = nullptr;
+  HDC dc = nullptr;
+  HBRUSH brush = nullptr;
+  HPEN pen = nullptr;
+  HGDIOBJ formerBrush = nullptr;
+  HGDIOBJ formerPen = nullptr;
+  int width = 0;
+  int height = 0;
+  int displayBits = 0;
+};
+
+thread_local DrawingSurface tSurface;
+
+}  // namespace
+
+void StartImageDecoders() { AddImageDecoder(PngDecoder()); }
+
+HANDLE LoadImageSlot(int slot, const char* path) {
+  FreeImageSlot(slot);
+  if (slot < 0 || !path) return nullptr;
+  HANDLE file = CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                            nullptr);
+  if (file == INVALID_HANDLE_VALUE) return nullptr;
+  char magic[2] = {};
+  DWORD read = 0;
+  ReadFile(file, magic, 2, &read, nullptr);
+  CloseHandle(file);
+
+  if (read == 2 && magic[0] == 'B' && magic[1] == 'M') {
+    HANDLE bitmap = LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0,
+                               LR_LOADFROMFILE | LR_CREATEDIBSECTION);
+    return StoreBitmap(slot, static_cast<HBITMAP>(bitmap));
+  }
+  HANDLE icon = LoadImageA(nullptr, path, IMAGE_ICON, 0, 0, LR_LOADFROMFILE);
+  if (icon) return StoreIcon(slot, static_cast<HICON>(icon));
+  FILE* stream = fopen(path, "rb");
+  if (!stream) return nullptr;
+  ImageSource source;
+  source.file = stream;
+  HBITMAP section = DecodeIntoSection(&source);
+  fclose(stream);
+  return StoreBitmap(slot, section);
+}
+
+HANDLE CatchImageSlot(int slot, const uint8_t* bytes, size_t size) {
+  FreeImageSlot(slot);
+  if (slot < 0 || !bytes || size < 2) return nullptr;
+  if (bytes[0] == 'B' && bytes[1] == 'M') return StoreBitmap(slot, SectionFromBitmapFile(bytes, size));
+  if (size >= 6 && ReadLittle16(bytes) == 0 && ReadLittle16(bytes + 2) == 1)
+    return StoreIcon(slot, IconFromFileImage(bytes, size));
+  ImageSource source;
+  source.bytes = bytes;
+  source.size = size;
+  return StoreBitmap(slot, DecodeIntoSection(&source));
+}
+
+void FreeImageSlot(int slot) { Images().Free(slot); }
+
+HANDLE ImageSlotHandle(int slot) {
+  const ImageSlot* record = Images().Find(slot);
+  return record ? record->handle : nullptr;
+}
+
+int ImageSlotWidth(int slot) {
+  const ImageSlot* record = Images().Find(slot);
+  return record ? record->width : 0;
+}
+
+int ImageSlotHeight(int slot) {
+  const ImageSlot* record = Images().Find(slot);
+  return record ? record->height : 0;
+}
+
+int ImageSlotDepth(int slot) {
+  const ImageSlot* record = Images().Find(slot);
+  return record ? record->depth : 0;
+}
+
+void FreeAllImageSlots() { Images().FreeAll(); }
+
+int BeginWindowDrawing(int window) {
+  HWND handle = WindowHandle(window);
+  if (!handle) return 0;
+  if (tSurface.dc) EndDrawing();  // one surface at a time: never leak the earlier one
+  HDC dc = GetDC(handle);
+  if (!dc) return 0;
+  RECT client = {};
+  GetClientRect(handle, &client);
+  tSurface.window = handle;
+  tSurface.dc = dc;
+  tSurface.width = client.right - client.left;
+  tSurface.height = client.bottom - client.top;
+  tSurface.displayBits = GetDeviceCaps(dc, BITSPIXEL);
+  tSurface.brush = CreateSolidBrush(RGB(0, 0, 0));
+  tSurface.pen = CreatePen(PS_SOLID, 1, RGB(0, 0, 0));
+  tSurface.formerBrush = tSurface.brush ? SelectObject(dc, tSurface.brush) : nullptr;
+  tSurface.formerPen = tSurface.pen ? SelectObject(dc, tSurface.pen) : nullptr;
+  return 1;
+}
+
+void DrawImageScaled(HANDLE image, int x, int y, int width, int height) {
+  HDC surface = tSurface.dc;
+  if (!surface || !image || width <= 0 || height <= 0) return;
+  if (GetObjectType(image) != OBJ_BITMAP) {
+    DrawIconEx(surface, x, y, static_cast<HICON>(image), width, height, 0, nullptr, DI_NORMAL);
+    return;
+  }
+  BITMAP info = {};
+  if (!GetObjectA(image, sizeof info, &info)) return;
+  HDC memory = CreateCompatibleDC(surface);
+  if (!memory) return;
+  HGDIOBJ former = SelectObject(memory, image);
+  if (width == info.bmWidth && height == info.bmHeight) {
+    BitBlt(surface, x, y, width, height, memory, 0, 0, SRCCOPY);
+  } else {
+    SetStretchBltMode(surface, HALFTONE);
+    SetBrushOrgEx(surface, 0, 0, nullptr);  // HALFTONE wants the origin reset
+    StretchBlt(surface, x, y, width, height, memory, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+  }
+  SelectObject(memory, former);
+  DeleteDC(memory);
+}
+
+void EndDrawing() {
+  DrawingSurface& s = tSurface;
+  if (!s.dc) return;
+  if (s.formerBrush) SelectObject(s.dc, s.formerBrush);
+  if (s.formerPen) SelectObject(s.dc, s.formerPen);
+  if (s.brush) DeleteObject(s.brush);
+  if (s.pen) DeleteObject(s.pen);
+  ReleaseDC(s.window, s.dc);
+  s = DrawingSurface{};
+}
+
+HFONT LoadFontSlot(int slot, const char* face, int points) {
+  FreeFontSlot(slot);
+  if (slot < 0) return nullptr;
+  HDC display = GetDC(nullptr);
+  const int dpi = display ? GetDeviceCaps(display, LOGPIXELSY) : 96;
+  if (display) ReleaseDC(nullptr, display);
+  HFONT font = CreateFontA(-MulDiv(points, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                           DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                           DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
+  if (!font) return nullptr;
+  FontSlot* record = Fonts().Claim(slot);
+  record->handle = font;
+  return font;
+}
+
+HFONT FontSlotHandle(int slot) {
+  const FontSlot* record = Fonts().Find(slot);
+  return record ? record->handle : nullptr;
+}
+
+void FreeFontSlot(int slot) { Fonts().Free(slot); }
+
+void FreeAllFontSlots() { Fonts().FreeAll(); }
