@@ -1,0 +1,86 @@
+#pragma once
+// The OS-free half of the HTTP download: taking a URL apart, formatting the
+// request, and reading the response as it arrives in arbitrary pieces.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+struct UrlParts {
+  std::string host;  // empty: the URL names no host
+  uint16_t port = 80;
+  std::string pathAndQuery;  // after the first '/' of the address, unchanged
+};
+
+// "scheme://[user@]host[:port][/pathAndQuery]"; without "://" or with an
+// empty host there is no host. The port is read like a C decimal
+// conversion and cut to 16 bits.
+UrlParts SplitUrl(const std::string& url);
+
+// The bytes of the one request the widget sends. False (and nothing to send)
+// when the URL has no host, holds control bytes that would break the
+// request's lines, or names a path and port suffix too long for one block.
+bool FormatRequest(const UrlParts& url, std::string* request);
+
+// Ends the line at position: its CR becomes a zero byte and a LF right after
+// it is skipped. Gives the start of the next line; a line without CR runs to
+// the terminating zero, whose position is given; at that zero, nullptr.
+char* TakeLine(char* position);
+
+// Limits of what one response may make the widget store or wait for.
+constexpr size_t kMaxHeaderBlock = 8192;
+// The feed is a few kilobytes and is loaded whole into memory afterwards; a
+// mebibyte is ample and keeps any server from filling the disk.
+constexpr uint32_t kMaxBodyBytes = 1u << 20;
+// Chunk size lines are short; extensions past this are not worth waiting for.
+constexpr size_t kMaxChunkSizeLine = 256;
+
+enum class ResponseState {
+  ReadingHeaders,
+  ReadingBody,
+  Complete,  // the body is over: all of it, or cut at the cap or at bad framing
+  Rejected,  // not an accepted answer: nothing may be written
+};
+
+enum class BodyMode { ContentLength, Chunked, UntilSilence };
+enum class ChunkStep { SizeLine, Data, DataEnd };
+
+struct HttpResponse {
+  ResponseState state = ResponseState::ReadingHeaders;
+  // Headers: the block so far, and where the line scan stands.
+  std::string headerBlock;
+  bool atLineStart = true;
+  bool statusLineDone = false;
+  bool skipLineFeed = false;  // a CR ended the last line; a LF may follow
+  int32_t contentLength = -1;
+  bool chunked = false;
+  // Body.
+  BodyMode mode = BodyMode::UntilSilence;
+  uint32_t remaining = 0;  // of the body (ContentLength) or of the chunk
+  uint32_t written = 0;
+  bool cutShort = false;  // ended by the cap or by broken chunk framing
+  ChunkStep chunkStep = ChunkStep::SizeLine;
+  std::string sizeLine;
+};
+
+using BodySink = std::function<void(const char* bytes, size_t count)>;
+
+// Takes bytes in arrival order, handing body bytes to sink. Returns how many
+// were used: it stops right after the header block so that the caller can
+// create the file before the first body byte, and once the response is
+// Complete or Rejected (later bytes belong to no body).
+size_t TakeResponseBytes(HttpResponse* response, const char* bytes, size_t count, const BodySink& sink);
+
+// How many bytes the next receive should ask for, and how long it may wait.
+size_t NextReceiveSize(const HttpResponse& response);
+int ReceiveLimitSeconds(const HttpResponse& response);
+
+// Whole seconds of a clock that may jump: only forward steps count, so a
+// wall clock set back (the end of summer time) cannot stretch a wait.
+struct ElapsedSeconds {
+  int32_t last = 0;
+  int64_t total = 0;
+};
+void StartElapsed(ElapsedSeconds* elapsed, int32_t now);
+int64_t UpdateElapsed(ElapsedSeconds* elapsed, int32_t now);
