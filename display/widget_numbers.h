@@ -14,6 +14,11 @@ const int kTodayIconWindow = 62;      // small icon of period 1
 const int kTomorrowIconWindow = 63;   // small icon of period 3
 const int kFirstCloudWindow = 64;     // clouds are 64 to 68
 const int kLastCloudWindow = 68;
+const int kCloud5Window = 64;        // each cloud window by its picture
+const int kCloud1Window = 65;
+const int kCloud7Window = 66;
+const int kCloud6Window = 67;
+const int kCloud4Window = 68;
 const int kNightIconWindow = 69;
 const int kCityWindow = 91;
 
