@@ -131,14 +131,16 @@ TEST_F(WindowServices, WindowTimerComesAboutOncePerPeriod) {
   EXPECT_FALSE(StartWindowTimer(kCityWindow, kClockTimer, 50)) << "no window 91";
 }
 
+int timerProcedureCalls = 0;
+void CALLBACK CountTimerCall(HWND, UINT, UINT_PTR, DWORD) { ++timerProcedureCalls; }
+
 TEST_F(WindowServices, TimerWithItsOwnProcedureRunsInsideTheWaitAndComesOutAsWmTimer) {
   HWND window = OpenShown(kMainWindow);
-  static int calls;
-  calls = 0;
-  TIMERPROC procedure = [](HWND, UINT, UINT_PTR, DWORD) { ++calls; };
+  timerProcedureCalls = 0;
+  TIMERPROC procedure = CountTimerCall;
   SetTimer(window, kRefreshTimerId, 30, procedure);
   EXPECT_TRUE(AwaitEvent(WM_TIMER));
-  EXPECT_GE(calls, 1);
+  EXPECT_GE(timerProcedureCalls, 1);
   KillTimer(window, kRefreshTimerId);
 }
 
