@@ -4,6 +4,7 @@
 // closing rewrites the file in its normalised form when anything changed.
 // A rewrite that fails part-way leaves the previous file as it was.
 
+#include <cstddef>
 #include <string>
 
 // Closes whatever is open (writing it back if modified), then opens and
@@ -24,3 +25,8 @@ void WriteSettingString(const std::string& key, const std::string& value = std::
 // Rewrites the file when modified (dropped for a read-only file), then
 // releases everything. Nothing open: nothing happens.
 void CloseSettings();
+
+// Tests replace the byte writer of a rewrite to simulate a full disk or a
+// failing device; nullptr restores the real one. The handle is a HANDLE.
+using SettingsWriter = bool (*)(void* file, const char* bytes, size_t count);
+void SetSettingsWriter(SettingsWriter writer);
