@@ -120,6 +120,9 @@ add_custom_command(OUTPUT ${stored_icon_source}
   DEPENDS ${NIMBREL_ICON} ${NIMBREL_ART_TOOL} VERBATIM)
 target_sources(nimbrel_core PRIVATE ${stored_icon_source})
 
+# Lets the tests that check the staged art find it.
+add_compile_definitions(NIMBREL_STAGED_ART_DIR="${NIMBREL_RUNTIME}")
+
 add_custom_target(nimbrel_art ALL DEPENDS ${NIMBREL_ART_FILES} ${NIMBREL_ICON})
 add_dependencies(nimbrel_core nimbrel_art)
 

@@ -15,9 +15,8 @@
 
 namespace {
 
-// Tests run in build/<preset>/tests/work/<program>/; the art is staged in
-// build/<preset>/app/.
-const std::filesystem::path kArt = "../../../app";
+// Where the build staged the art (build/<preset>/app/).
+const std::filesystem::path kArt = NIMBREL_STAGED_ART_DIR;
 
 DecodedImage LoadArt(const std::string& name) {
   DecodedImage image;
