@@ -35,6 +35,7 @@ struct ControlSlot {
   int backColour = DefaultColour;
   HBRUSH backBrush = nullptr;
   HANDLE image = nullptr;
+  int reportedSelection = -1;  // a list's selection when it was last reported
   bool pressed = false;  // left button went down on it; watching for a drag
   POINT pressPoint = {0, 0};
 };
@@ -253,6 +254,17 @@ bool AnswerTextColours(const ControlSlot& slot, HDC dc, LRESULT* answer) {
   return false;
 }
 
+// Some list boxes notify a change on every click, also on the item already
+// selected; only a real change of the selection is an event.
+void ReportSelectionChange(HWND window, int number) {
+  ControlSlot* slot = controls.Find(number);
+  if (!slot || !slot->handle) return;
+  int selection = static_cast<int>(SendMessageA(slot->handle, LB_GETCURSEL, 0, 0));
+  if (selection == slot->reportedSelection) return;
+  slot->reportedSelection = selection;
+  PostMessageA(window, ControlEventMessage, static_cast<WPARAM>(number), ControlSelectionChanged);
+}
+
 // What a control reports to its window, offered by the common window
 // procedure before its own translation.
 bool OnControlReport(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* answer) {
@@ -269,8 +281,7 @@ bool OnControlReport(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LR
       if (HIWORD(wParam) == LBN_DBLCLK)
         PostMessageA(window, ControlEventMessage, static_cast<WPARAM>(number), ControlDoubleClicked);
       else if (HIWORD(wParam) == LBN_SELCHANGE)
-        PostMessageA(window, ControlEventMessage, static_cast<WPARAM>(number),
-                     ControlSelectionChanged);
+        ReportSelectionChange(window, number);
       *answer = 0;
       return true;
     case WM_CTLCOLORSTATIC:
