@@ -18,6 +18,7 @@ import os
 import random
 import re
 import sys
+import threading
 import urllib.parse
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -104,6 +105,10 @@ def make_handler(options, cities):
         def do_GET(self):
             self.close_connection = True
             path = urllib.parse.urlsplit(self.path).path
+            if path == "/quit" and options.allow_quit:
+                self.answer(200, b"bye\r\n", "text/plain")
+                threading.Thread(target=self.server.shutdown, daemon=True).start()
+                return
             match = FEED_PATH.match(path)
             if not match:
                 self.answer(404, b"<html><body>no such feed</body></html>\r\n", "text/html")
@@ -148,6 +153,8 @@ def parse_args(argv):
                    help="body framing: Content-Length (default), none (close ends it) or chunked")
     p.add_argument("--print", dest="print_code", metavar="CODE", help="print one feed and exit")
     p.add_argument("--quiet", action="store_true", help="do not log requests")
+    p.add_argument("--exit-after", type=float, metavar="SECONDS", help="stop serving after this long")
+    p.add_argument("--allow-quit", action="store_true", help="let GET /quit stop the server (for tests)")
     return p.parse_args(argv)
 
 
@@ -159,6 +166,10 @@ def main(argv):
         return 0
     server = http.server.ThreadingHTTPServer((options.host, options.port), make_handler(options, cities))
     host, port = server.server_address[:2]
+    if options.exit_after:
+        timer = threading.Timer(options.exit_after, server.shutdown)
+        timer.daemon = True
+        timer.start()
     print("feed server on http://%s:%d/xml/<code>_1.xml" % (host, port), flush=True)
     try:
         server.serve_forever()
