@@ -17,7 +17,7 @@ const CodeText kWeekdays[] = {
 const CodeText kCloudiness[] = {
     {"0", "Ясно"},
     {"1", "Малооблачно"},
-    {"2", "O" "блачно"},  // the O is a Latin letter; the panels match on it
+    {"2", "Oблачно"},  // its O is the Latin letter, and the panels match these bytes
     {"3", "Пасмурно"},
 };
 
@@ -28,9 +28,8 @@ const CodeText kPrecipitation[] = {
 };
 
 const CodeText kDirections[] = {
-    {"0", "северный"},      {"1", "северо-восточный"}, {"2", "восточный"},
-    {"3", "юго-восточный"}, {"4", "южный"},            {"5", "юго-западный"},
-    {"6", "западный"},      {"7", "северо-западный"},
+    {"0", "северный"}, {"1", "северо-восточный"}, {"2", "восточный"}, {"3", "юго-восточный"},
+    {"4", "южный"},    {"5", "юго-западный"},     {"6", "западный"},  {"7", "северо-западный"},
 };
 
 ForecastModel model;
@@ -69,14 +68,13 @@ std::string BuildDateLine(const char* weekdayText, const DateParts& date) {
 }
 
 void AdvancePeriod() {
-  model.periodCounter = model.periodCounter >= 0 && model.periodCounter < 4
-                            ? model.periodCounter + 1
-                            : 1;
+  model.periodCounter =
+      model.periodCounter >= 0 && model.periodCounter < 4 ? model.periodCounter + 1 : 1;
 }
 
-void SetMeasure(const std::string& element, const std::string& value, std::string ForecastPeriod::*
-                temperature, std::string ForecastPeriod::*wind, std::string ForecastPeriod::*relwet,
-                ForecastPeriod& period) {
+void SetMeasure(const std::string& element, const std::string& value,
+                std::string ForecastPeriod::*temperature, std::string ForecastPeriod::*wind,
+                std::string ForecastPeriod::*relwet, ForecastPeriod& period) {
   if (element == "TEMPERATURE")
     period.*temperature = value;
   else if (element == "WIND")
@@ -127,9 +125,13 @@ int HexValue(unsigned char c) {
 
 }  // namespace
 
-ForecastModel& Forecast() { return model; }
+ForecastModel& Forecast() {
+  return model;
+}
 
-void ClearForecast() { model = ForecastModel{}; }
+void ClearForecast() {
+  model = ForecastModel{};
+}
 
 void WalkFeedNode(XmlNode node, int depth) {
   if (depth < 0) depth = 0;

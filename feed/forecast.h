@@ -10,7 +10,7 @@
 #include "feed/xml_tree.h"
 
 struct ForecastPeriod {
-  std::string dateLine;           // " Вс, 6\12\2026 На 15ч."
+  std::string dateLine;  // " Вс, 6\12\2026 На 15ч."
   std::string cloudinessText;
   std::string precipitationText;
   std::string temperatureMin;

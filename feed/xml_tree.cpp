@@ -216,9 +216,13 @@ bool LoadXmlFile(int number, const char* path) {
   return true;
 }
 
-void FreeXmlDocument(int number) { documents.Free(number); }
+void FreeXmlDocument(int number) {
+  documents.Free(number);
+}
 
-void FreeAllXmlDocuments() { documents.FreeAll(); }
+void FreeAllXmlDocuments() {
+  documents.FreeAll();
+}
 
 XmlNode RootElement(int number) {
   const XmlDocument* document = documents.Find(number);

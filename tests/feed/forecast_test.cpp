@@ -71,8 +71,9 @@ TEST_F(ForecastTest, FourPeriodFeedFillsSlotsOneToFour) {
 
 TEST_F(ForecastTest, TextsHaveTheExactSingleByteForm) {
   Walk(kFourPeriodFeed);
-  EXPECT_EQ(Slot(1).dateLine,
-            "\x20\xC2\xF1\x2C\x20\x36\x5C\x31\x32\x5C\x32\x30\x32\x36\x20\xCD\xE0\x20\x31\x35\xF7\x2E");
+  EXPECT_EQ(
+      Slot(1).dateLine,
+      "\x20\xC2\xF1\x2C\x20\x36\x5C\x31\x32\x5C\x32\x30\x32\x36\x20\xCD\xE0\x20\x31\x35\xF7\x2E");
   // "Oблачно" opens with a Latin O, which the icon choice relies on.
   EXPECT_EQ(Slot(2).cloudinessText, "\x4F\xE1\xEB\xE0\xF7\xED\xEE");
   EXPECT_EQ(Slot(1).precipitationText, "\xC1\xE5\xE7\x20\xEE\xF1\xE0\xE4\xEA\xEE\xE2");
@@ -109,8 +110,9 @@ TEST_F(ForecastTest, ThreePeriodFeedShiftsTheSlotsOfLaterWalks) {
 }
 
 TEST_F(ForecastTest, CounterWrapsFromFourToOne) {
-  Walk("<r><FORECAST/><FORECAST/><FORECAST/><FORECAST/>"
-       "<FORECAST><TEMPERATURE min=\"fifth\"/></FORECAST></r>");
+  Walk(
+      "<r><FORECAST/><FORECAST/><FORECAST/><FORECAST/>"
+      "<FORECAST><TEMPERATURE min=\"fifth\"/></FORECAST></r>");
   EXPECT_EQ(Forecast().periodCounter, 1);
   EXPECT_EQ(Slot(1).temperatureMin, "fifth");
   EXPECT_EQ(Slot(0).temperatureMin, "");
@@ -178,7 +180,8 @@ TEST_F(ForecastTest, EveryCodeGivesItsWord) {
   const char* weekdays[] = {" Вс", " Пн", " Вт", " Ср", " Чт", " Пт", " Сб"};
   for (int code = 1; code <= 7; ++code) {
     Walk("<r><FORECAST weekday=\"" + std::to_string(code) + "\"/></r>");
-    EXPECT_EQ(Slot(Forecast().periodCounter).dateLine, std::string(weekdays[code - 1]) + ", \\\\ На ч.");
+    EXPECT_EQ(Slot(Forecast().periodCounter).dateLine,
+              std::string(weekdays[code - 1]) + ", \\\\ На ч.");
   }
 }
 
@@ -257,9 +260,9 @@ TEST_F(ForecastTest, TruncatedFeedUpdatesWhatItStillHolds) {
   EXPECT_EQ(Slot(1).temperatureMin, "-1");
   EXPECT_EQ(Slot(2).temperatureMin, "-4");
   EXPECT_EQ(Slot(2).precipitationText, "Снег");
-  EXPECT_EQ(Slot(2).windMin, "3");            // the cut WIND tag never arrived
+  EXPECT_EQ(Slot(2).windMin, "3");  // the cut WIND tag never arrived
   EXPECT_EQ(Slot(2).directionText, "северо-западный");
-  EXPECT_EQ(Slot(3).temperatureMin, "-2");    // from the earlier feed
+  EXPECT_EQ(Slot(3).temperatureMin, "-2");  // from the earlier feed
 }
 
 TEST_F(ForecastTest, MalformedFeedIsWalkedUpToTheError) {
@@ -348,7 +351,9 @@ TEST(DecodePercentText, StopsAtTheFirstBrokenEscape) {
   EXPECT_EQ(DecodePercentText("x%1G%41"), "x");
   EXPECT_EQ(DecodePercentText("%%41"), "");
   EXPECT_EQ(DecodePercentText("ok%4\xC0tail"), "ok");
-  EXPECT_EQ(DecodePercentText("ok%\xB0" "0tail"), "ok");
+  EXPECT_EQ(DecodePercentText("ok%\xB0"
+                              "0tail"),
+            "ok");
   EXPECT_EQ(DecodePercentText("%41%"), "A");
 }
 

@@ -41,7 +41,8 @@ std::vector<std::string> ChildNames(XmlNode node) {
 std::vector<std::string> Attributes(XmlNode node) {
   std::vector<std::string> out;
   if (!BeginAttributeScan(node)) return out;
-  while (NextAttribute(node)) out.push_back(CurrentAttributeName(node) + "=" + CurrentAttributeValue(node));
+  while (NextAttribute(node))
+    out.push_back(CurrentAttributeName(node) + "=" + CurrentAttributeValue(node));
   return out;
 }
 
@@ -68,8 +69,8 @@ TEST_F(XmlTreeTest, FeedLoadsIntoElementsInDocumentOrder) {
   EXPECT_EQ(ChildNames(town), Strings(4, "FORECAST"));
   XmlNode third = Children(town)[2];
   EXPECT_EQ(ChildNames(third), (Strings{"SKY", "PRESSURE", "TEMPERATURE", "WIND", "RELWET"}));
-  EXPECT_EQ(Attributes(third), (Strings{"day=7", "month=12", "year=2026", "hour=03", "weekday=2",
-                                        "daypart=0"}));
+  EXPECT_EQ(Attributes(third),
+            (Strings{"day=7", "month=12", "year=2026", "hour=03", "weekday=2", "daypart=0"}));
   // Leaves have no children; the last sibling has no next.
   XmlNode relwet = Children(third)[4];
   EXPECT_FALSE(FirstChild(relwet));
@@ -78,7 +79,8 @@ TEST_F(XmlTreeTest, FeedLoadsIntoElementsInDocumentOrder) {
 }
 
 TEST_F(XmlTreeTest, TextCommentsAndInstructionsMakeNoElements) {
-  ASSERT_TRUE(Load("<!-- before --><?style x?><a>text<!-- c --><b/>more<![CDATA[<c/>]]><?pi?><d/></a>"));
+  ASSERT_TRUE(
+      Load("<!-- before --><?style x?><a>text<!-- c --><b/>more<![CDATA[<c/>]]><?pi?><d/></a>"));
   XmlNode root = RootElement(0);
   EXPECT_EQ(NodeName(root), "a");
   EXPECT_EQ(ChildNames(root), (Strings{"b", "d"}));
@@ -137,7 +139,9 @@ TEST_F(XmlTreeTest, ElementWithoutAttributesScansNothing) {
 TEST_F(XmlTreeTest, CharactersAboveLatin1BecomeOneQuestionMarkEach) {
   // é is U+00E9, Ж U+0416, € U+20AC, 😀 U+1F600 (four UTF-8 bytes).
   ASSERT_TRUE(Load(u8"<a v=\"caf\u00e9 \u0416\u20ac\U0001F600!\"/>"));
-  EXPECT_EQ(OnlyAttributeValue(RootElement(0)), "caf\xE9 ???" "!");
+  EXPECT_EQ(OnlyAttributeValue(RootElement(0)),
+            "caf\xE9 ???"
+            "!");
 }
 
 TEST_F(XmlTreeTest, CyrillicTownNameReadsAsQuestionMarks) {
@@ -179,7 +183,8 @@ TEST_F(XmlTreeTest, UnknownEncodingStopsAtTheDeclaration) {
 // --- Broken files keep what was built ---
 
 TEST_F(XmlTreeTest, FileCutAfterAStartTagKeepsThatElement) {
-  const std::string whole = R"(<list><item n="1"/><item n="2"></item><item n="3" m="x"><sub/></item><item n="4"/></list>)";
+  const std::string whole =
+      R"(<list><item n="1"/><item n="2"></item><item n="3" m="x"><sub/></item><item n="4"/></list>)";
   ASSERT_TRUE(Load(whole.substr(0, whole.find("<sub/>"))));
   XmlNode list = RootElement(0);
   std::vector<XmlNode> items = Children(list);
