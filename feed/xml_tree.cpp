@@ -3,6 +3,7 @@
 #include <expat.h>
 
 #include <cstdio>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -86,20 +87,24 @@ void XMLCALL OnStartElement(void* data, const XML_Char* name, const XML_Char** a
   if (state.stopped) return;
   std::vector<Node>& nodes = state.document->nodes;
 
-  Node node;
-  node.kind = ElementNode;
-  node.name = ToSingleBytes(name);
-  size_t bytes = sizeof(Node) + node.name.size();
-  for (const XML_Char** a = attributes; a && a[0]; a += 2) {
-    node.attributes.push_back({ToSingleBytes(a[0]), ToSingleBytes(a[1])});
-    bytes += sizeof(Attribute) + node.attributes.back().name.size() +
-             node.attributes.back().value.size();
-  }
-  if (state.bytes + bytes > kXmlDocumentByteLimit) {
+  // Counted on expat's UTF-8, which is never shorter than the converted
+  // text, before anything is copied.
+  size_t bytes = sizeof(Node) + std::strlen(name);
+  size_t count = 0;
+  for (const XML_Char** a = attributes; a && a[0]; a += 2, ++count)
+    bytes += sizeof(Attribute) + std::strlen(a[0]) + std::strlen(a[1]);
+  if (bytes > kXmlDocumentByteLimit - state.bytes) {
     Stop(state);
     return;
   }
   state.bytes += bytes;
+
+  Node node;
+  node.kind = ElementNode;
+  node.name = ToSingleBytes(name);
+  node.attributes.reserve(count);
+  for (const XML_Char** a = attributes; a && a[0]; a += 2)
+    node.attributes.push_back({ToSingleBytes(a[0]), ToSingleBytes(a[1])});
 
   const auto index = static_cast<int32_t>(nodes.size());
   Node& parent = nodes[state.current];
@@ -132,7 +137,8 @@ long FileSize(FILE* file) {
 // file gave no bytes at all (a directory, a read error), which leaves the
 // caller's slot alone.
 bool FeedFile(FILE* file, long size, BuildState& state) {
-  long remaining = size;
+  long remaining =
+      size < static_cast<long>(kXmlFileByteLimit) ? size : static_cast<long>(kXmlFileByteLimit);
   bool first = true;
   while (remaining > 0) {
     const int want = remaining < kBlockSize ? static_cast<int>(remaining) : kBlockSize;

@@ -32,10 +32,15 @@ struct XmlNode {
 // False when the path is empty, the file cannot be opened or read, is empty,
 // or the parser cannot be set up; the number then keeps its old document.
 // A document whose parsing stopped on an error is still loaded (true), with
-// every node built before the error. A hostile file cannot make a document
-// grow without bound: past kXmlDocumentByteLimit of nodes, names and values
-// parsing stops as it would on a syntax error.
+// every node built before the error.
+//
+// A hostile file cannot make the widget allocate without bound: only its
+// first kXmlFileByteLimit bytes are read (the rest is treated as cut off),
+// and a document stops growing, as on a syntax error, once its nodes, names
+// and values would pass kXmlDocumentByteLimit (entity expansion included).
+// A feed is a few kilobytes.
 bool LoadXmlFile(int number, const char* path);
+constexpr size_t kXmlFileByteLimit = 1u << 20;
 constexpr size_t kXmlDocumentByteLimit = 16u << 20;
 
 void FreeXmlDocument(int number);
