@@ -138,6 +138,11 @@ void RemoveTrayIcon(int number) { trayIcons.Free(number); }
 
 void RemoveAllTrayIcons() { trayIcons.FreeAll(); }
 
+HICON TrayIconImage(int number) {
+  const TrayIconSlot* slot = trayIcons.Find(number);
+  return slot ? slot->icon : nullptr;
+}
+
 HMENU CreatePopupMenuSlot(int number) {
   if (number < 0) return nullptr;
   menus.Free(number);

@@ -16,6 +16,8 @@ bool AddTrayIcon(int number, HWND window, HANDLE image);
 void RemoveTrayIcon(int number);
 // Every icon (shutdown).
 void RemoveAllTrayIcons();
+// The icon the notification area shows for the number; 0 when empty.
+HICON TrayIconImage(int number);
 
 // The new menu becomes the current menu, to which items are appended.
 // Reusing a number destroys the old menu. 0 on failure.
