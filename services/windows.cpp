@@ -104,8 +104,8 @@ struct EventSnapshot {
 thread_local EventRecord record;
 thread_local EventSnapshot snapshot;
 thread_local HWND currentParent = nullptr;
-
-WindowHook windowHook = nullptr;
+// Each thread's hook sees the messages of that thread's windows.
+thread_local WindowHook windowHook = nullptr;
 ControlReportHandler controlReportHandler = nullptr;
 TaskbarRestartHandler taskbarRestartHandler = nullptr;
 

@@ -50,7 +50,7 @@ void SetWindowTitleText(int number, const char* text);
 // Activates the owner, destroys the window with its controls, removes its
 // class and frees the number.
 void CloseWindowSlot(int number);
-// One hook for all numbered windows; nullptr removes it.
+// One hook for all numbered windows of the calling thread; nullptr removes it.
 void SetWindowHook(WindowHook hook);
 // SetTimer on the window with that id and no procedure: EventTimer with
 // EventId = timer every period. False when the window does not exist.

@@ -278,6 +278,46 @@ TEST_F(WindowServices, HookSeesMessagesFirstAndCanSwallowThem) {
   EXPECT_EQ(closesSeen, 2);
 }
 
+LRESULT SwallowEverything(HWND, UINT, WPARAM, LPARAM) { return 0; }
+
+TEST_F(WindowServices, HookOfAnotherThreadDoesNotSeeThisThreadsWindows) {
+  HWND window = OpenShown(kMainWindow);
+  static HANDLE done;
+  done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  ASSERT_NE(StartThread(
+                [](int) {
+                  SetWindowHook(SwallowEverything);
+                  SetEvent(done);
+                  return 0;
+                },
+                0),
+            0);
+  ASSERT_EQ(WaitForSingleObject(done, 5000), WAIT_OBJECT_0);
+  CloseHandle(done);
+  DrainEvents();
+  SendMessageA(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(PollEvent(), EventCloseWindow);
+}
+
+// What the widget's own hook does: follow window 55 with another window.
+LRESULT FollowWindow55(HWND window, UINT message, WPARAM, LPARAM) {
+  if (window == WindowHandle(kMainWindow) && message == WM_MOVE)
+    PlaceWindow(kForecastWindow, WindowLeft(kMainWindow) + 10, WindowTop(kMainWindow) + 20, KeepValue,
+                KeepValue);
+  return ContinueDefault;
+}
+
+TEST_F(WindowServices, HookMayPlaceOtherWindowsWhileAMoveIsHandled) {
+  ASSERT_TRUE(OpenWindowSlot(kMainWindow, 100, 100, 80, 80, "", WS_POPUP, nullptr));
+  ASSERT_TRUE(OpenWindowSlot(kForecastWindow, 0, 0, 30, 30, "", WS_POPUP, WindowHandle(kMainWindow)));
+  SetWindowHook(FollowWindow55);
+  DrainEvents();
+  PlaceWindow(kMainWindow, 300, 200, KeepValue, KeepValue);
+  EXPECT_EQ(WindowLeft(kForecastWindow), 310);
+  EXPECT_EQ(WindowTop(kForecastWindow), 220);
+  EXPECT_TRUE(AwaitEvent(EventMoveWindow)) << "the move still becomes an event";
+}
+
 TEST_F(WindowServices, TabMovesTheFocusToTheNextTabStop) {
   HWND window = OpenShown(kCityWindow);
   ASSERT_TRUE(CreateListControl(30, 5, 5, 80, 60));
