@@ -3,9 +3,9 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cstring>
 #include <vector>
 
+#include "display/picture_headers.h"
 #include "display/png_decoder.h"
 #include "services/slot_table.h"
 #include "services/windows.h"
@@ -149,54 +149,22 @@ HBITMAP DecodeIntoSection(ImageSource* source) {
   return nullptr;
 }
 
-uint32_t ReadLittle32(const uint8_t* p) {
-  return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-uint16_t ReadLittle16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-uint32_t ReadBig32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3];
-}
-
-// A bitmap file image in memory, checked against the block's length before
-// anything is read from it.
+// A bitmap file image in memory, copied into a DIB section of at least 24
+// bits once its layout is known to lie within the block.
 HBITMAP SectionFromBitmapFile(const uint8_t* bytes, size_t size) {
-  const size_t fileHeader = 14;
-  if (size < fileHeader + sizeof(BITMAPINFOHEADER)) return nullptr;
-  const uint8_t* info = bytes + fileHeader;
-  const uint32_t headerSize = ReadLittle32(info);
-  const long width = static_cast<int32_t>(ReadLittle32(info + 4));
-  const long signedHeight = static_cast<int32_t>(ReadLittle32(info + 8));
-  const int bitCount = ReadLittle16(info + 14);
-  const uint32_t compression = ReadLittle32(info + 16);
-  uint32_t colours = ReadLittle32(info + 32);
-  const uint32_t pixelOffset = ReadLittle32(bytes + 10);
-  const long height = signedHeight < 0 ? -signedHeight : signedHeight;
-  if (headerSize < sizeof(BITMAPINFOHEADER) || headerSize > size - fileHeader) return nullptr;
-  if (!ImageSizeAcceptable(width, height)) return nullptr;
-  if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 &&
-      bitCount != 32)
-    return nullptr;
-  if (compression != BI_RGB && !(compression == BI_BITFIELDS && (bitCount == 16 || bitCount == 32)))
-    return nullptr;
-  if (bitCount <= 8 && (colours == 0 || colours > (1u << bitCount))) colours = 1u << bitCount;
-  if (bitCount > 8) colours = compression == BI_BITFIELDS ? 3 : 0;
-  const size_t tableEnd = fileHeader + headerSize + colours * 4;
-  const size_t pixelBytes = static_cast<size_t>(DibRowPitch(width, bitCount)) * height;
-  if (tableEnd > size || pixelOffset < tableEnd || pixelOffset > size ||
-      pixelBytes > size - pixelOffset)
-    return nullptr;
-
+  BitmapFileLayout layout;
+  if (!ReadBitmapFileLayout(bytes, size, &layout)) return nullptr;
   // The header and colour table copied out, so the platform reads an aligned
-  // BITMAPINFO of exactly the size we checked.
-  std::vector<uint8_t> header(bytes + fileHeader, bytes + tableEnd);
-  BITMAPINFO* source = reinterpret_cast<BITMAPINFO*>(header.data());
-  const int depth = bitCount < 24 ? 24 : bitCount;
+  // BITMAPINFO of exactly the size checked.
+  std::vector<uint8_t> header(bytes + layout.headerOffset, bytes + layout.headerEnd);
+  const BITMAPINFO* source = reinterpret_cast<const BITMAPINFO*>(header.data());
+  const int depth = layout.bitCount < 24 ? 24 : layout.bitCount;
   void* bits = nullptr;
-  HBITMAP section = CreateSection(width, height, depth, &bits);
+  HBITMAP section = CreateSection(layout.width, layout.height, depth, &bits);
   if (!section) return nullptr;
   HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-  const int copied = display ? SetDIBits(display, section, 0, static_cast<UINT>(height),
-                                         bytes + pixelOffset, source, DIB_RGB_COLORS)
+  const int copied = display ? SetDIBits(display, section, 0, static_cast<UINT>(layout.height),
+                                         bytes + layout.pixelOffset, source, DIB_RGB_COLORS)
                              : 0;
   if (display) DeleteDC(display);
   if (!copied) {
@@ -207,7 +175,7 @@ HBITMAP SectionFromBitmapFile(const uint8_t* bytes, size_t size) {
   if (depth == 32) {
     // A 32-bit bitmap that never used its alpha byte is meant opaque.
     uint8_t* pixels = static_cast<uint8_t*>(bits);
-    const size_t count = static_cast<size_t>(width) * height;
+    const size_t count = static_cast<size_t>(layout.width) * layout.height;
     bool anyAlpha = false;
     for (size_t i = 0; i < count && !anyAlpha; ++i) anyAlpha = pixels[i * 4 + 3] != 0;
     if (!anyAlpha)
@@ -216,55 +184,17 @@ HBITMAP SectionFromBitmapFile(const uint8_t* bytes, size_t size) {
   return section;
 }
 
-// The directory entry of an icon file that becomes the icon: the first entry,
-// replaced by a later one of the same width and height bytes with more bits
-// per pixel. -1 when the directory or the chosen image lies outside the block.
-int ChooseIconEntry(const uint8_t* bytes, size_t size) {
-  const int count = ReadLittle16(bytes + 4);
-  const size_t entrySize = 16;
-  if (count < 1 || 6 + count * entrySize > size) return -1;
-  const uint8_t* first = bytes + 6;
-  int chosen = 0;
-  for (int i = 1; i < count; ++i) {
-    const uint8_t* entry = bytes + 6 + i * entrySize;
-    const uint8_t* candidate = bytes + 6 + chosen * entrySize;
-    if (entry[0] == first[0] && entry[1] == first[1] &&
-        ReadLittle16(entry + 6) > ReadLittle16(candidate + 6))
-      chosen = i;
-  }
-  const uint8_t* entry = bytes + 6 + chosen * entrySize;
-  const uint32_t length = ReadLittle32(entry + 8);
-  const uint32_t offset = ReadLittle32(entry + 12);
-  if (length < 8 || offset > size || length > size - offset) return -1;
-  return chosen;
-}
-
 HICON IconFromFileImage(const uint8_t* bytes, size_t size) {
-  const int chosen = ChooseIconEntry(bytes, size);
-  if (chosen < 0) return nullptr;
-  const uint8_t* entry = bytes + 6 + chosen * 16;
-  const uint32_t length = ReadLittle32(entry + 8);
-  const uint8_t* image = bytes + ReadLittle32(entry + 12);
-  long width = 0, height = 0;
-  int bitCount = 0;
-  static const uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  if (length >= 24 && memcmp(image, kPngSignature, 8) == 0) {
-    width = static_cast<long>(ReadBig32(image + 16));
-    height = static_cast<long>(ReadBig32(image + 20));
-    bitCount = 32;
-  } else {
-    if (length < sizeof(BITMAPINFOHEADER)) return nullptr;
-    width = static_cast<int32_t>(ReadLittle32(image + 4));
-    height = static_cast<int32_t>(ReadLittle32(image + 8)) / 2;  // colour and mask
-    bitCount = ReadLittle16(image + 14);
-  }
-  if (!ImageSizeAcceptable(width, height)) return nullptr;
+  IconFileImage chosen;
+  if (!ChooseIconFileImage(bytes, size, &chosen)) return nullptr;
   // An aligned, writable copy: the platform parses it in place.
-  std::vector<BYTE> copy(image, image + length);
+  std::vector<BYTE> copy(bytes + chosen.offset, bytes + chosen.offset + chosen.length);
+  const DWORD length = static_cast<DWORD>(chosen.length);
   HICON icon = CreateIconFromResourceEx(copy.data(), length, TRUE, 0x00030000,
-                                        static_cast<int>(width), static_cast<int>(height),
-                                        LR_DEFAULTCOLOR);
-  if (!icon && bitCount != 16) icon = CreateIconFromResource(copy.data(), length, TRUE, 0x00030000);
+                                        static_cast<int>(chosen.width),
+                                        static_cast<int>(chosen.height), LR_DEFAULTCOLOR);
+  if (!icon && chosen.bitCount != 16)
+    icon = CreateIconFromResource(copy.data(), length, TRUE, 0x00030000);
   return icon;
 }
 
@@ -317,8 +247,7 @@ HANDLE CatchImageSlot(int slot, const uint8_t* bytes, size_t size) {
   FreeImageSlot(slot);
   if (slot < 0 || !bytes || size < 2) return nullptr;
   if (bytes[0] == 'B' && bytes[1] == 'M') return StoreBitmap(slot, SectionFromBitmapFile(bytes, size));
-  if (size >= 6 && ReadLittle16(bytes) == 0 && ReadLittle16(bytes + 2) == 1)
-    return StoreIcon(slot, IconFromFileImage(bytes, size));
+  if (LooksLikeIconFile(bytes, size)) return StoreIcon(slot, IconFromFileImage(bytes, size));
   ImageSource source;
   source.bytes = bytes;
   source.size = size;
