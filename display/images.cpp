@@ -141,8 +141,9 @@ HBITMAP DecodeIntoSection(ImageSource* source) {
         (info.bitsPerPixel == 24 || info.bitsPerPixel == 32))
       section = CreateSection(info.width, info.height, info.bitsPerPixel, &bits);
     // A picture whose data breaks off keeps the rows decoded so far.
-    if (section) decoder->decode(state, static_cast<uint8_t*>(bits),
-                                 DibRowPitch(info.width, info.bitsPerPixel), kDecodeBottomUp);
+    if (section)
+      decoder->decode(state, static_cast<uint8_t*>(bits),
+                      DibRowPitch(info.width, info.bitsPerPixel), kDecodeBottomUp);
     decoder->close(state);
     return section;
   }
@@ -214,13 +215,15 @@ thread_local DrawingSurface tSurface;
 
 }  // namespace
 
-void StartImageDecoders() { AddImageDecoder(PngDecoder()); }
+void StartImageDecoders() {
+  AddImageDecoder(PngDecoder());
+}
 
 HANDLE LoadImageSlot(int slot, const char* path) {
   FreeImageSlot(slot);
   if (slot < 0 || !path) return nullptr;
-  HANDLE file = CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                            nullptr);
+  HANDLE file =
+      CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return nullptr;
   char magic[2] = {};
   DWORD read = 0;
@@ -228,8 +231,8 @@ HANDLE LoadImageSlot(int slot, const char* path) {
   CloseHandle(file);
 
   if (read == 2 && magic[0] == 'B' && magic[1] == 'M') {
-    HANDLE bitmap = LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0,
-                               LR_LOADFROMFILE | LR_CREATEDIBSECTION);
+    HANDLE bitmap =
+        LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION);
     return StoreBitmap(slot, static_cast<HBITMAP>(bitmap));
   }
   HANDLE icon = LoadImageA(nullptr, path, IMAGE_ICON, 0, 0, LR_LOADFROMFILE);
@@ -246,7 +249,8 @@ HANDLE LoadImageSlot(int slot, const char* path) {
 HANDLE CatchImageSlot(int slot, const uint8_t* bytes, size_t size) {
   FreeImageSlot(slot);
   if (slot < 0 || !bytes || size < 2) return nullptr;
-  if (bytes[0] == 'B' && bytes[1] == 'M') return StoreBitmap(slot, SectionFromBitmapFile(bytes, size));
+  if (bytes[0] == 'B' && bytes[1] == 'M')
+    return StoreBitmap(slot, SectionFromBitmapFile(bytes, size));
   if (LooksLikeIconFile(bytes, size)) return StoreIcon(slot, IconFromFileImage(bytes, size));
   ImageSource source;
   source.bytes = bytes;
@@ -254,7 +258,9 @@ HANDLE CatchImageSlot(int slot, const uint8_t* bytes, size_t size) {
   return StoreBitmap(slot, DecodeIntoSection(&source));
 }
 
-void FreeImageSlot(int slot) { Images().Free(slot); }
+void FreeImageSlot(int slot) {
+  Images().Free(slot);
+}
 
 HANDLE ImageSlotHandle(int slot) {
   const ImageSlot* record = Images().Find(slot);
@@ -276,7 +282,9 @@ int ImageSlotDepth(int slot) {
   return record ? record->depth : 0;
 }
 
-void FreeAllImageSlots() { Images().FreeAll(); }
+void FreeAllImageSlots() {
+  Images().FreeAll();
+}
 
 int BeginWindowDrawing(int window) {
   HWND handle = WindowHandle(window);
@@ -352,6 +360,10 @@ HFONT FontSlotHandle(int slot) {
   return record ? record->handle : nullptr;
 }
 
-void FreeFontSlot(int slot) { Fonts().Free(slot); }
+void FreeFontSlot(int slot) {
+  Fonts().Free(slot);
+}
 
-void FreeAllFontSlots() { Fonts().FreeAll(); }
+void FreeAllFontSlots() {
+  Fonts().FreeAll();
+}

@@ -9,7 +9,9 @@ namespace {
 uint32_t Little32(const uint8_t* p) {
   return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
 }
-uint16_t Little16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+uint16_t Little16(const uint8_t* p) {
+  return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
 uint32_t Big32(const uint8_t* p) {
   return static_cast<uint32_t>(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3];
 }
@@ -24,7 +26,8 @@ const size_t kIconEntry = 16;
 
 bool ReadBitmapFileLayout(const uint8_t* bytes, size_t size, BitmapFileLayout* layout) {
   *layout = BitmapFileLayout{};
-  if (!bytes || size < kFileHeader + kInfoHeader || bytes[0] != 'B' || bytes[1] != 'M') return false;
+  if (!bytes || size < kFileHeader + kInfoHeader || bytes[0] != 'B' || bytes[1] != 'M')
+    return false;
   const uint8_t* info = bytes + kFileHeader;
   const uint32_t headerSize = Little32(info);
   const int32_t width = static_cast<int32_t>(Little32(info + 4));
@@ -50,7 +53,8 @@ bool ReadBitmapFileLayout(const uint8_t* bytes, size_t size, BitmapFileLayout* l
   }
   const size_t headerEnd = kFileHeader + headerSize + static_cast<size_t>(colours) * 4;
   const size_t pixelOffset = Little32(bytes + 10);
-  const size_t pixelBytes = static_cast<size_t>(DibRowPitch(width, bitCount)) * static_cast<size_t>(rows);
+  const size_t pixelBytes =
+      static_cast<size_t>(DibRowPitch(width, bitCount)) * static_cast<size_t>(rows);
   if (headerEnd > size || pixelOffset < headerEnd || pixelOffset > size ||
       pixelBytes > size - pixelOffset)
     return false;

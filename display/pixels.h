@@ -28,5 +28,4 @@ void PremultiplyPixels(uint32_t* pixels, size_t count);
 // True when some pixel's colour bytes are exactly KeyColour (alpha ignored).
 // Bytes are rows of BGR or BGRA pixels, bytesPerPixel 3 or 4, rows pitch
 // bytes apart.
-bool ContainsKeyColour(const uint8_t* pixels, int width, int height, long pitch,
-                       int bytesPerPixel);
+bool ContainsKeyColour(const uint8_t* pixels, int width, int height, long pitch, int bytesPerPixel);

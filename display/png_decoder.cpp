@@ -19,7 +19,9 @@ struct PngState {
 };
 
 // libpng reports through these; a failure jumps back to the caller's setjmp.
-void QuietError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void QuietError(png_structp png, png_const_charp) {
+  png_longjmp(png, 1);
+}
 void QuietWarning(png_structp, png_const_charp) {}
 
 void ReadFromSource(png_structp png, png_bytep out, size_t length) {
@@ -141,7 +143,9 @@ bool ImageSizeAcceptable(long width, long height) {
          width * height <= kMaxImagePixels;
 }
 
-const ImageDecoder* PngDecoder() { return &kPngDecoder; }
+const ImageDecoder* PngDecoder() {
+  return &kPngDecoder;
+}
 
 void AddImageDecoder(const ImageDecoder* decoder) {
   if (!decoder) return;
@@ -150,14 +154,18 @@ void AddImageDecoder(const ImageDecoder* decoder) {
   DecoderList().push_back(decoder);
 }
 
-int ImageDecoderCount() { return static_cast<int>(DecoderList().size()); }
+int ImageDecoderCount() {
+  return static_cast<int>(DecoderList().size());
+}
 
 const ImageDecoder* ImageDecoderAt(int index) {
   if (index < 0 || index >= ImageDecoderCount()) return nullptr;
   return DecoderList()[index];
 }
 
-void ClearImageDecoders() { DecoderList().clear(); }
+void ClearImageDecoders() {
+  DecoderList().clear();
+}
 
 long DibRowPitch(int width, int bitsPerPixel) {
   return 4L * ((static_cast<long>(width) * bitsPerPixel + 31) / 32);

@@ -3,11 +3,14 @@
 // a clock card has its holes.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "display/pixels.h"
 #include "display/png_decoder.h"
@@ -23,8 +26,8 @@ DecodedImage LoadArt(const std::string& name) {
   std::ifstream in(kArt / name, std::ios::binary);
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_FALSE(bytes.empty()) << name << " is missing from " << kArt;
-  EXPECT_TRUE(DecodeImageBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), 0,
-                               &image))
+  EXPECT_TRUE(
+      DecodeImageBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), 0, &image))
       << name;
   EXPECT_TRUE(image.complete) << name;
   return image;
@@ -41,10 +44,10 @@ struct Expected {
 };
 
 const Expected kPictures[] = {
-    {"Resources/base.png", 306, 194},     {"Resources/forecast.png", 300, 62},
-    {"Resources/flip_bg.png", 128, 122},  {"Weather/cloud_1.png", 200, 96},
-    {"Weather/cloud_4.png", 150, 74},     {"Weather/cloud_5.png", 220, 110},
-    {"Weather/cloud_6.png", 190, 92},     {"Weather/cloud_7.png", 170, 84},
+    {"Resources/base.png", 306, 194},    {"Resources/forecast.png", 300, 62},
+    {"Resources/flip_bg.png", 128, 122}, {"Weather/cloud_1.png", 200, 96},
+    {"Weather/cloud_4.png", 150, 74},    {"Weather/cloud_5.png", 220, 110},
+    {"Weather/cloud_6.png", 190, 92},    {"Weather/cloud_7.png", 170, 84},
 };
 
 const char* const kIcons[] = {"sun",        "weather_2",  "weather_4",  "weather_6", "weather_13",
@@ -116,6 +119,36 @@ TEST(Art, ClockCardsAreOpaqueWithKeyHolesOnlyOutsideTheCard) {
   }
 }
 
+TEST(Art, StartUpPicturesDecodeInMilliseconds) {
+  std::vector<std::string> names;
+  for (int digit = 0; digit <= 9; ++digit)
+    names.push_back("Digits/" + std::to_string(digit) + ".png");
+  for (const char* name : {"Resources/base.png", "Resources/forecast.png", "Resources/flip_bg.png",
+                           "Weather/cloud_1.png", "Weather/cloud_4.png", "Weather/cloud_5.png",
+                           "Weather/cloud_6.png", "Weather/cloud_7.png"})
+    names.push_back(name);
+  std::vector<std::string> files;
+  for (const std::string& name : names) {
+    std::ifstream in(kArt / name, std::ios::binary);
+    files.emplace_back((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  }
+  const auto start = std::chrono::steady_clock::now();
+  long pixels = 0;
+  for (const std::string& file : files) {
+    DecodedImage image;
+    ASSERT_TRUE(DecodeImageBytes(reinterpret_cast<const uint8_t*>(file.data()), file.size(),
+                                 kDecodeBottomUp, &image));
+    ASSERT_TRUE(image.complete);
+    pixels += static_cast<long>(image.width) * image.height;
+  }
+  const auto micros = std::chrono::duration_cast<std::chrono::microseconds>(
+                          std::chrono::steady_clock::now() - start)
+                          .count();
+  printf("start-up pictures (%zu, %ld pixels) decoded in %lld us\n", files.size(), pixels,
+         static_cast<long long>(micros));
+  EXPECT_LT(micros, 2000000) << "decoding the start-up pictures should take milliseconds";
+}
+
 TEST(StoredIcon, HoldsNineImagesWithTheThirtyTwoPixelFourBitOneFirst) {
   const uint8_t* bytes = StoredIconBytes();
   const size_t size = StoredIconSize();
@@ -123,7 +156,7 @@ TEST(StoredIcon, HoldsNineImagesWithTheThirtyTwoPixelFourBitOneFirst) {
   EXPECT_EQ(bytes[0] | bytes[1] << 8, 0);
   EXPECT_EQ(bytes[2] | bytes[3] << 8, 1);
   ASSERT_EQ(bytes[4] | bytes[5] << 8, 9);
-  const int expected[9][2] = {{32, 4}, {16, 4}, {48, 8}, {32, 8}, {16, 8},
+  const int expected[9][2] = {{32, 4},   {16, 4},  {48, 8},  {32, 8}, {16, 8},
                               {256, 32}, {48, 32}, {32, 32}, {16, 32}};
   for (int i = 0; i < 9; ++i) {
     const uint8_t* entry = bytes + 6 + 16 * i;

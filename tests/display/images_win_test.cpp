@@ -39,13 +39,16 @@ uint32_t SectionPixel(HANDLE bitmap, int x, int y) {
   DIBSECTION section = {};
   if (GetObjectA(bitmap, sizeof section, &section) != sizeof section) return 0xDEADBEEF;
   const BITMAP& bm = section.dsBm;
-  const uint8_t* row = static_cast<const uint8_t*>(bm.bmBits) + (bm.bmHeight - 1 - y) * bm.bmWidthBytes;
+  const uint8_t* row =
+      static_cast<const uint8_t*>(bm.bmBits) + (bm.bmHeight - 1 - y) * bm.bmWidthBytes;
   uint32_t value = 0;
   memcpy(&value, row + x * (bm.bmBitsPixel / 8), bm.bmBitsPixel / 8);
   return value;
 }
 
-const uint8_t* Bytes(const std::string& s) { return reinterpret_cast<const uint8_t*>(s.data()); }
+const uint8_t* Bytes(const std::string& s) {
+  return reinterpret_cast<const uint8_t*>(s.data());
+}
 
 std::string TestPicture() {
   return MakePng(RgbaPicture(3, 2, [](int x, int y) {
@@ -139,7 +142,7 @@ TEST_F(ImageSlots, DamagedDataKeepsTheDeclaredSizeAndTheRowsBeforeTheBreak) {
   EXPECT_EQ(ImageSlotWidth(kSlot), 64);
   EXPECT_EQ(ImageSlotHeight(kSlot), 64);
   EXPECT_EQ(SectionPixel(image, 5, 0) >> 24, 0xFFu);  // the top row arrived
-  EXPECT_EQ(SectionPixel(image, 5, 63), 0u);         // the bottom row did not
+  EXPECT_EQ(SectionPixel(image, 5, 63), 0u);          // the bottom row did not
 }
 
 TEST_F(ImageSlots, PicturesTooLargeForTheSlotFailCleanly) {
@@ -217,8 +220,8 @@ TEST_F(ImageSlots, TheStoredIconGivesItsThirtyTwoPixelThirtyTwoBitImage) {
   EXPECT_EQ(ImageSlotHandle(90), nullptr);
 
   // The same file on disk goes through the platform's icon loader.
-  WriteFileBytes("tray.ico", std::string(reinterpret_cast<const char*>(StoredIconBytes()),
-                                         StoredIconSize()));
+  WriteFileBytes("tray.ico",
+                 std::string(reinterpret_cast<const char*>(StoredIconBytes()), StoredIconSize()));
   EXPECT_NE(LoadImageSlot(90, "tray.ico"), nullptr);
   EXPECT_EQ(ImageSlotWidth(90), 32);
 }
@@ -272,8 +275,8 @@ class Drawing : public ImageSlots {
 
 TEST_F(Drawing, SameSizeCopiesPixelForPixelIgnoringAlpha) {
   WriteFileBytes("card.png", MakePng(RgbaPicture(48, 83, [](int x, int y) {
-    return (x + y) % 2 ? 0x00FF0000u : 0x800000FFu | static_cast<uint32_t>(x) << 8;
-  })));
+                   return (x + y) % 2 ? 0x00FF0000u : 0x800000FFu | static_cast<uint32_t>(x) << 8;
+                 })));
   HANDLE card = LoadImageSlot(kSlot, "card.png");
   ASSERT_TRUE(BeginWindowDrawing(kWindow));
   DrawImageScaled(card, 10, 5, 48, 83);
@@ -367,10 +370,9 @@ TEST_F(ImageSlots, StartUpPicturesLoadFromTheStagedArt) {
     const char* path;
   };
   std::vector<Load> loads;
-  static const char* const kDigits[] = {"Digits/0.png", "Digits/1.png", "Digits/2.png",
-                                        "Digits/3.png", "Digits/4.png", "Digits/5.png",
-                                        "Digits/6.png", "Digits/7.png", "Digits/8.png",
-                                        "Digits/9.png"};
+  static const char* const kDigits[] = {
+      "Digits/0.png", "Digits/1.png", "Digits/2.png", "Digits/3.png", "Digits/4.png",
+      "Digits/5.png", "Digits/6.png", "Digits/7.png", "Digits/8.png", "Digits/9.png"};
   for (int i = 0; i < 10; ++i) loads.push_back({i, kDigits[i]});
   loads.push_back({71, "Resources/base.png"});
   loads.push_back({72, "Resources/forecast.png"});

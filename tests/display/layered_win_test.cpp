@@ -70,8 +70,8 @@ class Layered : public ::testing::Test {
     StartImageDecoders();
     // Left half opaque red, right half blue at alpha 128.
     WriteFileBytes("picture.png", MakePng(RgbaPicture(40, 20, [](int x, int) {
-      return x < 20 ? 0xFFFF0000u : 0x800000FFu;
-    })));
+                     return x < 20 ? 0xFFFF0000u : 0x800000FFu;
+                   })));
     ASSERT_NE(LoadImageSlot(kPicture, "picture.png"), nullptr);
     ASSERT_TRUE(OpenWindowSlot(kPlate, kPlateLeft, kPlateTop, 220, 160, "", WS_POPUP | CreateHidden,
                                nullptr));
@@ -85,8 +85,8 @@ class Layered : public ::testing::Test {
   }
   // A hidden borderless layered popup over the plate, 10 x 10 until presented.
   HWND OpenLayered(int number, int x, int y) {
-    EXPECT_TRUE(OpenWindowSlot(number, x, y, 10, 10, "", WS_POPUP | CreateHidden,
-                               WindowHandle(kPlate)));
+    EXPECT_TRUE(
+        OpenWindowSlot(number, x, y, 10, 10, "", WS_POPUP | CreateHidden, WindowHandle(kPlate)));
     HWND window = WindowHandle(number);
     EXPECT_EQ(MakeLayered(window), 0);
     return window;
@@ -168,10 +168,11 @@ TEST_F(Layered, PresentingLeavesNoGdiObjectsBehind) {
 }
 
 TEST_F(Layered, ColourKeyOverlayShowsItsWhiteTextAndLetsThePlateThrough) {
-  WriteFileBytes("overlay.png", MakePng(RgbaPicture(180, 60, [](int, int) { return 0xFF102030u; })));
+  WriteFileBytes("overlay.png",
+                 MakePng(RgbaPicture(180, 60, [](int, int) { return 0xFF102030u; })));
   ASSERT_NE(LoadImageSlot(kPicture + 1, "overlay.png"), nullptr);
-  ASSERT_TRUE(OpenWindowSlot(kOverlay, 220, 260, 0, 0, "", WS_POPUP | CreateHidden,
-                             WindowHandle(kPlate)));
+  ASSERT_TRUE(
+      OpenWindowSlot(kOverlay, 220, 260, 0, 0, "", WS_POPUP | CreateHidden, WindowHandle(kPlate)));
   HWND overlay = WindowHandle(kOverlay);
   MakeLayered(overlay);
   ASSERT_TRUE(PresentLayered(overlay, kPicture + 1, 255));

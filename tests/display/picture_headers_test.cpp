@@ -11,10 +11,16 @@
 
 namespace {
 
-const uint8_t* Bytes(const std::string& s) { return reinterpret_cast<const uint8_t*>(s.data()); }
+const uint8_t* Bytes(const std::string& s) {
+  return reinterpret_cast<const uint8_t*>(s.data());
+}
 
-void Put32(std::string& s, size_t at, uint32_t v) { memcpy(&s[at], &v, 4); }
-void Put16(std::string& s, size_t at, uint16_t v) { memcpy(&s[at], &v, 2); }
+void Put32(std::string& s, size_t at, uint32_t v) {
+  memcpy(&s[at], &v, 4);
+}
+void Put16(std::string& s, size_t at, uint16_t v) {
+  memcpy(&s[at], &v, 2);
+}
 
 // A bitmap file image of width x height at bits per pixel, rows zero.
 std::string BitmapFile(int32_t width, int32_t height, uint16_t bits, uint32_t colours = 0) {

@@ -34,8 +34,8 @@ TEST(Premultiply, EveryChannelAndAlphaIsTheRoundedProduct) {
 }
 
 TEST(Premultiply, ArrayConvertsEachPixelAndKeepsAlpha) {
-  std::vector<uint32_t> pixels = {Pixel(200, 100, 50, 128), Pixel(1, 2, 3, 255),
-                                  Pixel(9, 9, 9, 0), Pixel(255, 0, 255, 51)};
+  std::vector<uint32_t> pixels = {Pixel(200, 100, 50, 128), Pixel(1, 2, 3, 255), Pixel(9, 9, 9, 0),
+                                  Pixel(255, 0, 255, 51)};
   PremultiplyPixels(pixels.data(), pixels.size());
   EXPECT_EQ(pixels[0], Pixel(100, 50, 25, 128));
   EXPECT_EQ(pixels[1], Pixel(1, 2, 3, 255));

@@ -9,7 +9,9 @@
 
 namespace {
 
-const uint8_t* Bytes(const std::string& s) { return reinterpret_cast<const uint8_t*>(s.data()); }
+const uint8_t* Bytes(const std::string& s) {
+  return reinterpret_cast<const uint8_t*>(s.data());
+}
 
 uint32_t PixelAt(const DecodedImage& image, int x, int memoryRow) {
   uint32_t value = 0;
@@ -149,7 +151,8 @@ TEST(PngDecoding, InterlacedEqualsItsPlainTwin) {
 }
 
 TEST(PngDecoding, DataBreakingOffKeepsTheRowsDecodedSoFar) {
-  const PngPicture picture = RgbaPicture(64, 64, [](int x, int y) { return Noise(x, y) | 0xFF000000u; });
+  const PngPicture picture =
+      RgbaPicture(64, 64, [](int x, int y) { return Noise(x, y) | 0xFF000000u; });
   const std::string png = MakePng(picture);
   const std::string cut = png.substr(0, png.size() / 2);
   DecodedImage image = Decode(cut);
@@ -192,9 +195,8 @@ TEST(PngDecoding, SizesBeyondSixteenBitsOrAbsurdAllocationsAreRefused) {
     EXPECT_TRUE(image.pixels.empty());
   }
   // The largest side the store can hold still loads.
-  const std::string widest = MakePng(RgbaPicture(kMaxImageSide, 1, [](int x, int) {
-    return 0xFF000000u | static_cast<uint32_t>(x);
-  }));
+  const std::string widest = MakePng(RgbaPicture(
+      kMaxImageSide, 1, [](int x, int) { return 0xFF000000u | static_cast<uint32_t>(x); }));
   image = Decode(widest);
   EXPECT_EQ(image.width, kMaxImageSide);
   EXPECT_EQ(PixelAt(image, kMaxImageSide - 1, 0), 0xFF000000u | (kMaxImageSide - 1));

@@ -112,10 +112,9 @@ TEST(WidgetPicture, PlatesCardsTextsAndIconsComposeIntoOneWidget) {
   GetCurrentDirectoryA(MAX_PATH, previous);
   ASSERT_TRUE(SetCurrentDirectoryA((StagedDirectory() + "\\app").c_str()));
   StartImageDecoders();
-  static const char* const kDigits[] = {"Digits/0.png", "Digits/1.png", "Digits/2.png",
-                                        "Digits/3.png", "Digits/4.png", "Digits/5.png",
-                                        "Digits/6.png", "Digits/7.png", "Digits/8.png",
-                                        "Digits/9.png"};
+  static const char* const kDigits[] = {
+      "Digits/0.png", "Digits/1.png", "Digits/2.png", "Digits/3.png", "Digits/4.png",
+      "Digits/5.png", "Digits/6.png", "Digits/7.png", "Digits/8.png", "Digits/9.png"};
   for (int digit = 0; digit <= 9; ++digit) LoadImageSlot(kFirstDigitImage + digit, kDigits[digit]);
   ASSERT_NE(LoadImageSlot(kBaseImage, "Resources/base.png"), nullptr);
   ASSERT_NE(LoadImageSlot(kForecastImage, "Resources/forecast.png"), nullptr);
@@ -125,7 +124,8 @@ TEST(WidgetPicture, PlatesCardsTextsAndIconsComposeIntoOneWidget) {
   LoadFontSlot(kSmallFont, "Tahoma", 10);
 
   // A plain desktop behind it all.
-  OpenWindowSlot(kBackdrop, kShotLeft, kShotTop, kShotWidth, kShotHeight, "", kHiddenPopup, nullptr);
+  OpenWindowSlot(kBackdrop, kShotLeft, kShotTop, kShotWidth, kShotHeight, "", kHiddenPopup,
+                 nullptr);
   SetWindowBackground(kBackdrop, MakeColour(86, 122, 168));
   SetWindowHidden(kBackdrop, 0);
 
@@ -145,8 +145,8 @@ TEST(WidgetPicture, PlatesCardsTextsAndIconsComposeIntoOneWidget) {
   AddText(kTemperatureText, 170, 105, 130, 20, "7 декабря, пн", kLargeFont);
   AddText(kDateText, 175, 126, 130, 15, "Вет. С-З    2...4m\\c", 0);
   AddText(kWindHumidityText, 190, 142, 110, 15, "Влаж: 71...85 %", kSmallFont);
-  for (int number : {kMainWindow, kForecastWindow, kLeftFlipWindow, kRightFlipWindow,
-                     kClockOverlay, kForecastOverlay})
+  for (int number : {kMainWindow, kForecastWindow, kLeftFlipWindow, kRightFlipWindow, kClockOverlay,
+                     kForecastOverlay})
     SetWindowHidden(number, 0);
   Pump(100);
   // With Wine under xcompmgr, a colour-key window with controls shows a
@@ -183,7 +183,8 @@ TEST(WidgetPicture, PlatesCardsTextsAndIconsComposeIntoOneWidget) {
   for (int y = Y + 105; y < Y + 157; ++y)
     for (int x = X + 10; x < X + 160; ++x) white += ShotPixel(shot, x, y) == 0xFFFFFF;
   for (int y = kShotTop; y < kShotTop + kShotHeight; ++y)
-    for (int x = kShotLeft; x < kShotLeft + kShotWidth; ++x) key += ShotPixel(shot, x, y) == 0x7E6D63;
+    for (int x = kShotLeft; x < kShotLeft + kShotWidth; ++x)
+      key += ShotPixel(shot, x, y) == 0x7E6D63;
   EXPECT_GT(white, 150);
   EXPECT_EQ(key, 0);
 
