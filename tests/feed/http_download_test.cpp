@@ -244,6 +244,22 @@ TEST_F(Download, NoServerMeansFailure) {
   ExpectOldFileUntouched();
 }
 
+TEST_F(Download, NamesAreResolvedAndStoppingClosesWhatIsStillOpen) {
+  std::atomic<bool> sawClose{false};
+  LoopbackServer server([&](LoopbackConnection& c) {
+    c.HoldSilent(5000);
+    sawClose = c.closed();
+  });
+  TcpConnection connection;
+  ASSERT_TRUE(OpenTcpConnection("localhost", server.Port(), &connection));
+  const char request[] = "GET / HTTP/1.1\r\n\r\n";
+  ASSERT_TRUE(SendAll(connection, request, sizeof request - 1, 10));
+  StopSockets();
+  for (int i = 0; i < 100 && !sawClose; ++i) Sleep(20);
+  EXPECT_TRUE(sawClose);
+  EXPECT_TRUE(StartSockets());
+}
+
 TEST_F(Download, AFileThatCannotBeCreatedFails) {
   LoopbackServer server(RespondWith("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok"));
   EXPECT_FALSE(DownloadToFile(server.Url("/x"), "missing-folder\\nim.xml"));
