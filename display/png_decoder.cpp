@@ -8,6 +8,11 @@
 
 namespace {
 
+// Every ancillary chunk libpng knows, apart from tRNS, five bytes each.
+const png_byte kSkippedChunks[] =
+    "bKGD\0cHRM\0eXIf\0gAMA\0hIST\0iCCP\0iTXt\0oFFs\0pCAL\0pHYs\0sBIT\0sCAL\0sPLT\0"
+    "sRGB\0tEXt\0tIME\0zTXt";
+
 struct PngState {
   png_structp png = nullptr;
   png_infop info = nullptr;
@@ -51,6 +56,11 @@ bool ReadHeaderUnguarded(PngState* state) {
   png_set_read_fn(png, state->source, ReadFromSource);
   png_set_sig_bytes(png, 8);
   png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
+  // Metadata is skipped unread: a chunk claiming gigabytes of text or
+  // palette suggestions would otherwise be allocated whole. Only the
+  // transparency chunk matters to the pixels.
+  png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, kSkippedChunks,
+                              static_cast<int>(sizeof kSkippedChunks / 5));
   // Small reads of the image data, so that data breaking off mid-chunk
   // still yields the rows before the break.
   png_set_compression_buffer_size(png, 1024);
