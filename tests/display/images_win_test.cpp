@@ -304,6 +304,18 @@ TEST_F(Drawing, OtherSizesStretchAndEmptyOrZeroSizedDrawsNothing) {
   EXPECT_EQ(ClientPixel(70, 10), RGB(0, 0, 0));
 }
 
+TEST_F(Drawing, IconsAreDrawnWithTheirMaskAtTheAskedSize) {
+  HANDLE icon = CatchImageSlot(90, StoredIconBytes(), StoredIconSize());
+  ASSERT_NE(icon, nullptr);
+  ASSERT_TRUE(BeginWindowDrawing(kWindow));
+  DrawImageScaled(icon, 10, 10, 64, 64);
+  EndDrawing();
+  // The tile fills the middle; its rounded corner leaves the black through.
+  EXPECT_NE(ClientPixel(10 + 32, 10 + 60), RGB(0, 0, 0));
+  EXPECT_EQ(ClientPixel(10, 10), RGB(0, 0, 0));
+  EXPECT_EQ(ClientPixel(10 + 64, 10 + 32), RGB(0, 0, 0));
+}
+
 TEST_F(Drawing, SurfacesNeedAWindowAndGiveBackTheirObjects) {
   EXPECT_EQ(BeginWindowDrawing(kWindow + 1), 0);
   WriteFileBytes("a.png", TestPicture());
