@@ -2,7 +2,9 @@
 
 #include <cstddef>
 
-int MaskRowBytes(int width) { return (width + 15) / 16 * 2; }
+int MaskRowBytes(int width) {
+  return (width + 15) / 16 * 2;
+}
 
 std::vector<uint8_t> BuildAlphaMask(const uint8_t* pixels, int width, int height) {
   if (width <= 0 || height <= 0 || !pixels) return {};
@@ -11,7 +13,8 @@ std::vector<uint8_t> BuildAlphaMask(const uint8_t* pixels, int width, int height
   bool anyAlpha = false;
   for (int row = 0; row < height; ++row) {
     // Source row 0 is the bottom of the picture.
-    const uint8_t* source = pixels + static_cast<size_t>(height - 1 - row) * static_cast<size_t>(width) * 4;
+    const uint8_t* source =
+        pixels + static_cast<size_t>(height - 1 - row) * static_cast<size_t>(width) * 4;
     uint8_t* target = &mask[static_cast<size_t>(row) * static_cast<size_t>(rowBytes)];
     for (int x = 0; x < width; ++x) {
       if (source[x * 4 + 3] != 0)

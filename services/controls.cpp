@@ -36,7 +36,7 @@ struct ControlSlot {
   HBRUSH backBrush = nullptr;
   HANDLE image = nullptr;
   int reportedSelection = -1;  // a list's selection when it was last reported
-  bool pressed = false;  // left button went down on it; watching for a drag
+  bool pressed = false;        // left button went down on it; watching for a drag
   POINT pressPoint = {0, 0};
 };
 
@@ -232,7 +232,8 @@ LRESULT CALLBACK ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM l
   // and captures on a press), then the drag watch.
   LRESULT result = CallWindowProcA(previous, control, message, wParam, lParam);
   if (message == WM_LBUTTONDOWN || message == WM_MOUSEMOVE || message == WM_LBUTTONUP) {
-    if ((slot = SlotOfHandle(control))) WatchForDrag(control, slot, number, message, wParam, lParam);
+    if ((slot = SlotOfHandle(control)))
+      WatchForDrag(control, slot, number, message, wParam, lParam);
   }
   return result;
 }
@@ -279,7 +280,8 @@ bool OnControlReport(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LR
       // Posted, so the event comes after the list has finished moving its
       // selection.
       if (HIWORD(wParam) == LBN_DBLCLK)
-        PostMessageA(window, ControlEventMessage, static_cast<WPARAM>(number), ControlDoubleClicked);
+        PostMessageA(window, ControlEventMessage, static_cast<WPARAM>(number),
+                     ControlDoubleClicked);
       else if (HIWORD(wParam) == LBN_SELCHANGE)
         ReportSelectionChange(window, number);
       *answer = 0;
@@ -310,7 +312,8 @@ bool CreateControl(int number, ControlKind kind, const char* className, DWORD ex
   slot->handle = control;
   slot->kind = kind;
   slot->previousProcedure = previous;
-  SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
+  SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
+               TRUE);
   return true;
 }
 
@@ -358,13 +361,15 @@ std::string GetListItemText(int number, int index) {
   LRESULT copied = SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(index),
                                 reinterpret_cast<LPARAM>(&text[0]));
   if (copied == LB_ERR || copied < 0) return std::string();
-  text.resize(static_cast<size_t>(copied) < text.size() ? static_cast<size_t>(copied) : text.size() - 1);
+  text.resize(static_cast<size_t>(copied) < text.size() ? static_cast<size_t>(copied)
+                                                        : text.size() - 1);
   return text;
 }
 
 void SetControlText(int number, const char* text) {
   const ControlSlot* slot = controls.Find(number);
-  if (slot && slot->handle && slot->kind == TextControl) SetWindowTextA(slot->handle, text ? text : "");
+  if (slot && slot->handle && slot->kind == TextControl)
+    SetWindowTextA(slot->handle, text ? text : "");
 }
 
 void SetControlFont(int number, HFONT font) {
@@ -391,7 +396,9 @@ void SetControlColour(int number, int which, int colour) {
                RDW_FRAME | RDW_ERASE | RDW_INTERNALPAINT | RDW_INVALIDATE);
 }
 
-HWND ControlHandle(int number) { return HandleOf(number); }
+HWND ControlHandle(int number) {
+  return HandleOf(number);
+}
 
 void ReleaseControlServices() {
   controls.FreeAll();

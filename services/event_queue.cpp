@@ -19,4 +19,6 @@ bool PopEvent(EventQueue& queue, QueuedEvent* taken) {
   return true;
 }
 
-bool IsQueueEmpty(const EventQueue& queue) { return queue.head >= queue.entries.size(); }
+bool IsQueueEmpty(const EventQueue& queue) {
+  return queue.head >= queue.entries.size();
+}

@@ -65,7 +65,8 @@ SlotTable<MenuSlot, ReleaseMenu, 16> menus;
 HBITMAP MakeMask(HBITMAP image, const BITMAP& shape) {
   const int width = shape.bmWidth;
   const int height = shape.bmHeight < 0 ? -shape.bmHeight : shape.bmHeight;
-  std::vector<uint8_t> mask(static_cast<size_t>(MaskRowBytes(width)) * static_cast<size_t>(height), 0);
+  std::vector<uint8_t> mask(static_cast<size_t>(MaskRowBytes(width)) * static_cast<size_t>(height),
+                            0);
   if (shape.bmBitsPixel == 32) {
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -76,7 +77,8 @@ HBITMAP MakeMask(HBITMAP image, const BITMAP& shape) {
     info.bmiHeader.biCompression = BI_RGB;
     std::vector<uint8_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
     HDC screen = GetDC(nullptr);
-    int rows = GetDIBits(screen, image, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
+    int rows = GetDIBits(screen, image, 0, static_cast<UINT>(height), pixels.data(), &info,
+                         DIB_RGB_COLORS);
     ReleaseDC(nullptr, screen);
     if (rows == height) mask = BuildAlphaMask(pixels.data(), width, height);
   }
@@ -134,9 +136,13 @@ bool AddTrayIcon(int number, HWND window, HANDLE image) {
   return true;
 }
 
-void RemoveTrayIcon(int number) { trayIcons.Free(number); }
+void RemoveTrayIcon(int number) {
+  trayIcons.Free(number);
+}
 
-void RemoveAllTrayIcons() { trayIcons.FreeAll(); }
+void RemoveAllTrayIcons() {
+  trayIcons.FreeAll();
+}
 
 HICON TrayIconImage(int number) {
   const TrayIconSlot* slot = trayIcons.Find(number);
@@ -154,7 +160,8 @@ HMENU CreatePopupMenuSlot(int number) {
 }
 
 void AppendMenuItem(int item, const char* text) {
-  if (currentMenu) AppendMenuA(currentMenu, MF_STRING, static_cast<UINT_PTR>(item), text ? text : "");
+  if (currentMenu)
+    AppendMenuA(currentMenu, MF_STRING, static_cast<UINT_PTR>(item), text ? text : "");
 }
 
 void AppendMenuSeparator() {
@@ -177,4 +184,6 @@ HMENU MenuHandle(int number) {
   return slot ? slot->menu : nullptr;
 }
 
-void DestroyAllMenuSlots() { menus.FreeAll(); }
+void DestroyAllMenuSlots() {
+  menus.FreeAll();
+}

@@ -224,11 +224,20 @@ void OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
 void OnTrayEvent(WPARAM wParam, LPARAM lParam) {
   int type;
   switch (LOWORD(lParam)) {
-    case WM_LBUTTONDOWN: type = TrayLeftPress; break;
-    case WM_RBUTTONDOWN: type = TrayRightPress; break;
-    case WM_LBUTTONDBLCLK: type = TrayLeftDoubleClick; break;
-    case WM_RBUTTONDBLCLK: type = TrayRightDoubleClick; break;
-    default: return;  // moves and releases: the wait returns the message itself
+    case WM_LBUTTONDOWN:
+      type = TrayLeftPress;
+      break;
+    case WM_RBUTTONDOWN:
+      type = TrayRightPress;
+      break;
+    case WM_LBUTTONDBLCLK:
+      type = TrayLeftDoubleClick;
+      break;
+    case WM_RBUTTONDBLCLK:
+      type = TrayRightDoubleClick;
+      break;
+    default:
+      return;  // moves and releases: the wait returns the message itself
   }
   SetPending(EventTray, static_cast<int>(wParam), type);
 }
@@ -320,7 +329,8 @@ struct WindowShape {
 };
 
 WindowShape ShapeFromFlags(unsigned flags) {
-  const unsigned ownBits = CentreOnScreen | CentreOnOwner | ToolWindow | NotControlParent | CreateHidden;
+  const unsigned ownBits =
+      CentreOnScreen | CentreOnOwner | ToolWindow | NotControlParent | CreateHidden;
   WindowShape shape;
   shape.style = flags & ~ownBits;
   if ((flags & ~(CentreOnScreen | CentreOnOwner | NotControlParent | CreateHidden)) == 0)
@@ -503,9 +513,9 @@ bool OpenWindowSlot(int number, int x, int y, int width, int height, const char*
   }
   char name[32];
   ClassNameOf(number, name);
-  HWND window = CreateWindowExA(shape.exStyle, name, title ? title : "", shape.style, left, top,
-                                outerWidth, outerHeight, owner, nullptr, GetModuleHandleA(nullptr),
-                                nullptr);
+  HWND window =
+      CreateWindowExA(shape.exStyle, name, title ? title : "", shape.style, left, top, outerWidth,
+                      outerHeight, owner, nullptr, GetModuleHandleA(nullptr), nullptr);
   if (!window) {
     UnregisterClassA(name, GetModuleHandleA(nullptr));
     return false;
@@ -531,7 +541,9 @@ bool OpenWindowSlot(int number, int x, int y, int width, int height, const char*
   return true;
 }
 
-HWND WindowHandle(int number) { return HandleOf(number); }
+HWND WindowHandle(int number) {
+  return HandleOf(number);
+}
 
 int WindowLeft(int number) {
   RECT rect;
@@ -579,11 +591,13 @@ void SetWindowBackground(int number, int colour) {
     if (!slot || slot->background == colour) return;
     old = slot->backgroundBrush;
     slot->background = colour;
-    slot->backgroundBrush = colour == DefaultColour ? nullptr : CreateSolidBrush(static_cast<COLORREF>(colour));
+    slot->backgroundBrush =
+        colour == DefaultColour ? nullptr : CreateSolidBrush(static_cast<COLORREF>(colour));
     window = slot->handle;
   }
   if (old) DeleteObject(old);
-  if (window) RedrawWindow(window, nullptr, nullptr, RDW_ERASE | RDW_INTERNALPAINT | RDW_INVALIDATE);
+  if (window)
+    RedrawWindow(window, nullptr, nullptr, RDW_ERASE | RDW_INTERNALPAINT | RDW_INVALIDATE);
 }
 
 void SetWindowTitleText(int number, const char* text) {
@@ -613,24 +627,43 @@ void CloseAllWindowSlots() {
   for (int number : numbers) CloseWindowSlot(number);
 }
 
-void SetWindowHook(WindowHook hook) { windowHook = hook; }
+void SetWindowHook(WindowHook hook) {
+  windowHook = hook;
+}
 
 bool StartWindowTimer(int number, int timer, int milliseconds) {
   HWND window = HandleOf(number);
   if (!window) return false;
-  return SetTimer(window, static_cast<UINT_PTR>(timer), static_cast<UINT>(milliseconds), nullptr) != 0;
+  return SetTimer(window, static_cast<UINT_PTR>(timer), static_cast<UINT>(milliseconds), nullptr) !=
+         0;
 }
 
-HWND CurrentParentWindow() { return currentParent; }
+HWND CurrentParentWindow() {
+  return currentParent;
+}
 
-int WaitEvent() { return WaitForEvent(true); }
-int PollEvent() { return WaitForEvent(false); }
-int EventWindowNumber() { return snapshot.window; }
-int EventSubtype() { return snapshot.type; }
-int EventId() { return snapshot.id; }
+int WaitEvent() {
+  return WaitForEvent(true);
+}
+int PollEvent() {
+  return WaitForEvent(false);
+}
+int EventWindowNumber() {
+  return snapshot.window;
+}
+int EventSubtype() {
+  return snapshot.type;
+}
+int EventId() {
+  return snapshot.id;
+}
 
-void SetControlReportHandler(ControlReportHandler handler) { controlReportHandler = handler; }
-void SetTaskbarRestartHandler(TaskbarRestartHandler handler) { taskbarRestartHandler = handler; }
+void SetControlReportHandler(ControlReportHandler handler) {
+  controlReportHandler = handler;
+}
+void SetTaskbarRestartHandler(TaskbarRestartHandler handler) {
+  taskbarRestartHandler = handler;
+}
 
 int StartThread(ThreadProcedure procedure, int value) {
   if (!procedure) return 0;
@@ -654,4 +687,6 @@ void ReleaseThreadHandles() {
   threads.clear();
 }
 
-void Delay(int milliseconds) { Sleep(milliseconds < 0 ? 0 : static_cast<DWORD>(milliseconds)); }
+void Delay(int milliseconds) {
+  Sleep(milliseconds < 0 ? 0 : static_cast<DWORD>(milliseconds));
+}

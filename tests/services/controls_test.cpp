@@ -87,11 +87,13 @@ TEST_F(Controls, ListIsMadeWithItsClassStylesAndNumber) {
   EXPECT_STREQ(className, "ListBox");
   // The list shows its scroll bars only when the items need them.
   const DWORD scrollBars = WS_VSCROLL | WS_HSCROLL;
-  EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrA(list, GWL_STYLE)) & ~scrollBars, 0x50330141u & ~scrollBars);
+  EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrA(list, GWL_STYLE)) & ~scrollBars,
+            0x50330141u & ~scrollBars);
   EXPECT_TRUE(GetWindowLongPtrA(list, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
   EXPECT_EQ(GetDlgCtrlID(list), kCityList);
   EXPECT_EQ(GetParent(list), window_);
-  EXPECT_EQ(reinterpret_cast<HGDIOBJ>(SendMessageA(list, WM_GETFONT, 0, 0)), GetStockObject(DEFAULT_GUI_FONT));
+  EXPECT_EQ(reinterpret_cast<HGDIOBJ>(SendMessageA(list, WM_GETFONT, 0, 0)),
+            GetStockObject(DEFAULT_GUI_FONT));
 }
 
 TEST_F(Controls, ItemsKeepTheirOrderAndTextsComeBackExactly) {
@@ -192,8 +194,8 @@ TEST_F(Controls, NewNumberUseReplacesTheOldControl) {
 }
 
 TEST_F(Controls, WindowOpenedAsNotControlParentDoesNotTakeNewControls) {
-  ASSERT_TRUE(OpenWindowSlot(kMainWindow, 0, 0, 50, 50, "", WS_POPUP | CreateHidden | NotControlParent,
-                             nullptr));
+  ASSERT_TRUE(OpenWindowSlot(kMainWindow, 0, 0, 50, 50, "",
+                             WS_POPUP | CreateHidden | NotControlParent, nullptr));
   ASSERT_TRUE(CreateTextControl(kTownText, 0, 0, 10, 10, ""));
   EXPECT_EQ(GetParent(ControlHandle(kTownText)), window_);
 }
@@ -202,8 +204,8 @@ TEST_F(Controls, WindowOpenedAsNotControlParentDoesNotTakeNewControls) {
 
 HBRUSH AskColours(HWND window, HWND control) {
   HDC dc = GetDC(control);
-  HBRUSH brush = reinterpret_cast<HBRUSH>(
-      SendMessageA(window, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control)));
+  HBRUSH brush = reinterpret_cast<HBRUSH>(SendMessageA(
+      window, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control)));
   ReleaseDC(control, dc);
   return brush;
 }
@@ -289,7 +291,8 @@ TEST_F(Controls, FontsAreSetAndMinusOneRestoresTheDefault) {
   SetControlFont(kTownText, font);
   EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(text, WM_GETFONT, 0, 0)), font);
   SetControlFont(kTownText, DefaultControlFont);
-  EXPECT_EQ(reinterpret_cast<HGDIOBJ>(SendMessageA(text, WM_GETFONT, 0, 0)), GetStockObject(DEFAULT_GUI_FONT));
+  EXPECT_EQ(reinterpret_cast<HGDIOBJ>(SendMessageA(text, WM_GETFONT, 0, 0)),
+            GetStockObject(DEFAULT_GUI_FONT));
   DeleteObject(font);
 }
 

@@ -32,11 +32,14 @@ TEST(ResourceCounters, KernelHandlesCountEachEventAndComeBack) {
 TEST(ResourceCounters, ThreadWindowsCountTopLevelAndChildWindows) {
   // The first window of a thread brings a helper window of the system along
   // while it lives; count from after it.
-  HWND anchor = CreateWindowExA(0, "Static", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+  HWND anchor =
+      CreateWindowExA(0, "Static", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
   long before = CountThreadWindows();
-  HWND top = CreateWindowExA(0, "Static", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  HWND top =
+      CreateWindowExA(0, "Static", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   ASSERT_TRUE(top);
-  HWND child = CreateWindowExA(0, "Static", "", WS_CHILD, 0, 0, 5, 5, top, nullptr, nullptr, nullptr);
+  HWND child =
+      CreateWindowExA(0, "Static", "", WS_CHILD, 0, 0, 5, 5, top, nullptr, nullptr, nullptr);
   ASSERT_TRUE(child);
   EXPECT_EQ(CountThreadWindows(), before + 2);
   DestroyWindow(top);
@@ -48,7 +51,8 @@ TEST(ResourceCounters, PrivateBytesGrowWithTouchedMemory) {
   long long before = CountPrivateBytes();
   ASSERT_GT(before, 0);
   const SIZE_T size = 16 << 20;
-  char* block = static_cast<char*>(VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  char* block =
+      static_cast<char*>(VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
   ASSERT_TRUE(block);
   for (SIZE_T i = 0; i < size; i += 4096) block[i] = 1;
   EXPECT_GE(CountPrivateBytes(), before + static_cast<long long>(size) / 2);

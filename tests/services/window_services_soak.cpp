@@ -15,9 +15,10 @@
 namespace {
 
 void Print(const char* what, const ResourceCounts& before, const ResourceCounts& after) {
-  std::printf("%s: GDI %ld -> %ld, handles %ld -> %ld, windows %ld -> %ld, private bytes %lld -> %lld\n",
-              what, before.gdiObjects, after.gdiObjects, before.kernelHandles, after.kernelHandles,
-              before.threadWindows, after.threadWindows, before.privateBytes, after.privateBytes);
+  std::printf(
+      "%s: GDI %ld -> %ld, handles %ld -> %ld, windows %ld -> %ld, private bytes %lld -> %lld\n",
+      what, before.gdiObjects, after.gdiObjects, before.kernelHandles, after.kernelHandles,
+      before.threadWindows, after.threadWindows, before.privateBytes, after.privateBytes);
 }
 
 class WindowServicesSoak : public ::testing::Test {
@@ -86,8 +87,8 @@ TEST_F(WindowServicesSoak, TenSecondsInWaitEventWithNothingHappening) {
   int events = 0;
   while (WaitEvent() != WM_APP + 9) ++events;
   double used = ThreadCpuMilliseconds() - before;
-  std::printf("WaitEvent for %lu ms: %.1f ms of CPU, %d other events\n", GetTickCount() - start, used,
-              events);
+  std::printf("WaitEvent for %lu ms: %.1f ms of CPU, %d other events\n", GetTickCount() - start,
+              used, events);
   EXPECT_LT(used, 50.0);
 }
 

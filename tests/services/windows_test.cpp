@@ -132,7 +132,9 @@ TEST_F(WindowServices, WindowTimerComesAboutOncePerPeriod) {
 }
 
 int timerProcedureCalls = 0;
-void CALLBACK CountTimerCall(HWND, UINT, UINT_PTR, DWORD) { ++timerProcedureCalls; }
+void CALLBACK CountTimerCall(HWND, UINT, UINT_PTR, DWORD) {
+  ++timerProcedureCalls;
+}
 
 TEST_F(WindowServices, TimerWithItsOwnProcedureRunsInsideTheWaitAndComesOutAsWmTimer) {
   HWND window = OpenShown(kMainWindow);
@@ -278,7 +280,9 @@ TEST_F(WindowServices, HookSeesMessagesFirstAndCanSwallowThem) {
   EXPECT_EQ(closesSeen, 2);
 }
 
-LRESULT SwallowEverything(HWND, UINT, WPARAM, LPARAM) { return 0; }
+LRESULT SwallowEverything(HWND, UINT, WPARAM, LPARAM) {
+  return 0;
+}
 
 TEST_F(WindowServices, HookOfAnotherThreadDoesNotSeeThisThreadsWindows) {
   HWND window = OpenShown(kMainWindow);
@@ -302,14 +306,15 @@ TEST_F(WindowServices, HookOfAnotherThreadDoesNotSeeThisThreadsWindows) {
 // What the widget's own hook does: follow window 55 with another window.
 LRESULT FollowWindow55(HWND window, UINT message, WPARAM, LPARAM) {
   if (window == WindowHandle(kMainWindow) && message == WM_MOVE)
-    PlaceWindow(kForecastWindow, WindowLeft(kMainWindow) + 10, WindowTop(kMainWindow) + 20, KeepValue,
-                KeepValue);
+    PlaceWindow(kForecastWindow, WindowLeft(kMainWindow) + 10, WindowTop(kMainWindow) + 20,
+                KeepValue, KeepValue);
   return ContinueDefault;
 }
 
 TEST_F(WindowServices, HookMayPlaceOtherWindowsWhileAMoveIsHandled) {
   ASSERT_TRUE(OpenWindowSlot(kMainWindow, 100, 100, 80, 80, "", WS_POPUP, nullptr));
-  ASSERT_TRUE(OpenWindowSlot(kForecastWindow, 0, 0, 30, 30, "", WS_POPUP, WindowHandle(kMainWindow)));
+  ASSERT_TRUE(
+      OpenWindowSlot(kForecastWindow, 0, 0, 30, 30, "", WS_POPUP, WindowHandle(kMainWindow)));
   SetWindowHook(FollowWindow55);
   DrainEvents();
   PlaceWindow(kMainWindow, 300, 200, KeepValue, KeepValue);

@@ -5,7 +5,9 @@
 
 namespace {
 
-void IdleBriefly() { MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT); }
+void IdleBriefly() {
+  MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+}
 
 }  // namespace
 

@@ -8,9 +8,9 @@
 #include <windows.h>
 
 struct ResourceCounts {
-  long gdiObjects = 0;     // live entries of the process's GDI handle table
-  long kernelHandles = 0;  // open kernel handles of this process
-  long threadWindows = 0;  // windows of the calling thread, children included
+  long gdiObjects = 0;         // live entries of the process's GDI handle table
+  long kernelHandles = 0;      // open kernel handles of this process
+  long threadWindows = 0;      // windows of the calling thread, children included
   long long privateBytes = 0;  // anonymous memory of the process
 };
 
