@@ -260,7 +260,11 @@ LRESULT CALLBACK CommonWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
   int number = NumberOfWindow(window);
   if (WindowHook hook = windowHook) {
     LRESULT result = hook(window, message, wParam, lParam);
-    if (result != ContinueDefault) return result;
+    if (result != ContinueDefault) {
+      // The bookkeeping of a window's end happens whatever the hook says.
+      if (message == WM_NCDESTROY) ForgetDestroyedWindow(window, number);
+      return result;
+    }
   }
   record.window = number;
   LRESULT answer = 0;

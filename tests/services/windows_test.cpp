@@ -303,6 +303,18 @@ TEST_F(WindowServices, HookOfAnotherThreadDoesNotSeeThisThreadsWindows) {
   EXPECT_EQ(PollEvent(), EventCloseWindow);
 }
 
+TEST_F(WindowServices, WindowDestroyedBehindTheSlotsBackReadsAsEmpty) {
+  HWND window = OpenShown(kMainWindow);
+  SetWindowHook(SwallowEverything);  // not even the end of a window may be lost
+  DestroyWindow(window);
+  SetWindowHook(nullptr);
+  EXPECT_EQ(WindowHandle(kMainWindow), nullptr);
+  EXPECT_EQ(WindowLeft(kMainWindow), 0);
+  CloseWindowSlot(kMainWindow);
+  EXPECT_TRUE(OpenWindowSlot(kMainWindow, 0, 0, 10, 10, "", WS_POPUP | CreateHidden, nullptr))
+      << "the class was removed, so the number opens again";
+}
+
 // What the widget's own hook does: follow window 55 with another window.
 LRESULT FollowWindow55(HWND window, UINT message, WPARAM, LPARAM) {
   if (window == WindowHandle(kMainWindow) && message == WM_MOVE)
