@@ -3,10 +3,8 @@
 #include "display/widget_numbers.h"
 
 const CloudRun kCloudRuns[kCloudRunCount] = {
-    {kCloud5Window, -190, +1, 400, 22, 0},
-    {kCloud1Window, -190, +1, 400, 10, 0},
-    {kCloud4Window, 140, -1, 200, 26, 1000},
-    {kCloud7Window, -50, +1, 200, 40, 2000},
+    {kCloud5Window, -190, +1, 400, 22, 0},   {kCloud1Window, -190, +1, 400, 10, 0},
+    {kCloud4Window, 140, -1, 200, 26, 1000}, {kCloud7Window, -50, +1, 200, 40, 2000},
     {kCloud6Window, 120, -1, 200, 40, 2000},
 };
 
@@ -16,7 +14,8 @@ int CloudLeftAt(const CloudRun& run, int mainLeft, int step) {
 
 void RunCloudDrift(const CloudRun& run, const CloudDriftOps& ops) {
   for (int step = 0; step <= run.lastStep; ++step) {
-    ops.placeLeft(run.window, CloudLeftAt(run, ops.mainLeft(), step));
+    ops.place(run.window, CloudLeftAt(run, ops.mainLeft(), step),
+              ops.mainTop() + ops.row(run.window));
     for (int i = 0; i < kPollsPerStep; ++i) ops.poll();
     ops.delay(run.stepDelayMs);
   }

@@ -24,11 +24,17 @@ int CloudLeftAt(const CloudRun& run, int mainLeft, int step);
 // What a run needs from the window services; tests pass recorders.
 struct CloudDriftOps {
   int (*mainLeft)();
-  void (*placeLeft)(int window, int x);
+  int (*mainTop)();
+  // The cloud's row below the main window's top edge: where it opened until
+  // the main window first moves, its follow row from then on.
+  int (*row)(int window);
+  void (*place)(int window, int x, int y);
   void (*poll)();
   void (*delay)(int ms);
   void (*hide)(int window);
 };
 
-// Runs one cloud from its first step to its hiding.
+// Runs one cloud from its first step to its hiding. Each step places the
+// cloud from the main window's current edges: a drag that moves the cloud
+// meanwhile (from the main thread) can never leave it on a stale row.
 void RunCloudDrift(const CloudRun& run, const CloudDriftOps& ops);

@@ -40,3 +40,8 @@ struct CloudOpening {
 };
 const int kCloudCount = 5;
 extern const CloudOpening kCloudOpenings[kCloudCount];
+
+// Rows below the main window's top edge: the follow row of a follower, the
+// opening row of a cloud; 0 for a window that has none.
+int FollowerRow(int window);
+int CloudOpeningRow(int window);

@@ -27,19 +27,36 @@ int RecordMainLeft() {
   if (placeCount == dragAtPlace) mainLeft = draggedLeft;
   return mainLeft;
 }
-void RecordPlace(int window, int x) {
+int mainTop = 40;
+int rowShift = 0;  // added to every row, as if the cloud's row changed
+int RecordMainTop() {
+  return mainTop;
+}
+int RowOf(int window) {
+  return window * 10 + rowShift;
+}
+std::vector<int> tops;
+void RecordPlace(int window, int x, int y) {
   calls.push_back({'p', window, x});
+  tops.push_back(y);
   ++placeCount;
 }
-void RecordPoll() { calls.push_back({'q', 0, 0}); }
-void RecordDelay(int ms) { calls.push_back({'d', ms, 0}); }
-void RecordHide(int window) { calls.push_back({'h', window, 0}); }
+void RecordPoll() {
+  calls.push_back({'q', 0, 0});
+}
+void RecordDelay(int ms) {
+  calls.push_back({'d', ms, 0});
+}
+void RecordHide(int window) {
+  calls.push_back({'h', window, 0});
+}
 
-const CloudDriftOps kRecorder = {RecordMainLeft, RecordPlace, RecordPoll, RecordDelay,
-                                 RecordHide};
+const CloudDriftOps kRecorder = {RecordMainLeft, RecordMainTop, RowOf,     RecordPlace,
+                                 RecordPoll,     RecordDelay,   RecordHide};
 
 std::vector<Call> Drift(const CloudRun& run, int left) {
   calls.clear();
+  tops.clear();
   mainLeft = left;
   placeCount = 0;
   RunCloudDrift(run, kRecorder);
@@ -66,7 +83,11 @@ TEST(CloudDrift, EachStepPlacesThenPollsTenTimesThenSleeps) {
   std::vector<Call> got = Drift(run, 100);
   std::string shape;
   for (const Call& c : got) shape += c.kind;
-  EXPECT_EQ(shape, "pqqqqqqqqqqd" "pqqqqqqqqqqd" "pqqqqqqqqqqd" "dh");
+  EXPECT_EQ(shape,
+            "pqqqqqqqqqqd"
+            "pqqqqqqqqqqd"
+            "pqqqqqqqqqqd"
+            "dh");
   EXPECT_EQ(got[11].a, 26);
   EXPECT_EQ(got[got.size() - 2].a, 1000);  // the pause comes before hiding
   EXPECT_EQ(got.back().a, kCloud4Window);
@@ -132,6 +153,22 @@ TEST(CloudDrift, DragMidRunContinuesFromTheNewEdgeAtTheSameStep) {
   EXPECT_EQ(xs[99], 500 - 190 + 99);
   EXPECT_EQ(xs[100], 800 - 190 + 100);
   EXPECT_EQ(xs[400], 800 + 210);
+}
+
+TEST(CloudDrift, EveryStepTakesTheRowFromTheMainWindowsCurrentTop) {
+  // A placement from the main thread between two steps cannot stick the
+  // cloud on an old row: each step sets the row again from the main window.
+  CloudRun run{kCloud1Window, -190, +1, 3, 10, 0};
+  mainTop = 100;
+  Drift(run, 0);
+  ASSERT_EQ(tops.size(), 4u);
+  for (int top : tops) EXPECT_EQ(top, 100 + kCloud1Window * 10);
+  rowShift = 100;
+  mainTop = 300;
+  Drift(run, 0);
+  for (int top : tops) EXPECT_EQ(top, 300 + kCloud1Window * 10 + 100);
+  rowShift = 0;
+  mainTop = 40;
 }
 
 }  // namespace

@@ -17,9 +17,15 @@ int left = 0, top = 0, reads = 0;
 
 // Every read moves the main window on by one pixel, as a drag in progress
 // would between two placements.
-int MovingLeft() { return left + reads++; }
-int FixedTop() { return top; }
-void Record(int window, int x, int y) { placed.push_back({window, x, y}); }
+int MovingLeft() {
+  return left + reads++;
+}
+int FixedTop() {
+  return top;
+}
+void Record(int window, int x, int y) {
+  placed.push_back({window, x, y});
+}
 
 TEST(MainWindowOpening, CentresThePlateOnTheScreen) {
   EXPECT_EQ(MainWindowOpeningLeft(1366), 533);
@@ -35,13 +41,11 @@ TEST(FollowPlacement, MovesAllFourteenInOrderReadingTheEdgeAfresh) {
   reads = 0;
   PlaceFollowers({MovingLeft, FixedTop, Record});
   const Placed expected[] = {
-      {kForecastWindow, 3, 200},      {kLeftFlipWindow, 22, -25},
-      {kRightFlipWindow, 151, -25},   {kClockOverlay, 0, 0},
-      {kDayIconWindow, 95, 110},      {kForecastOverlay, 3, 200},
-      {kTodayIconWindow, 42, 180},    {kTomorrowIconWindow, 200, 180},
-      {kCloud5Window, -190, 100},     {kCloud1Window, -190, 200},
-      {kCloud7Window, -80, 220},      {kCloud6Window, 150, 190},
-      {kCloud4Window, 140, 140},      {kNightIconWindow, 95, 110},
+      {kForecastWindow, 3, 200},   {kLeftFlipWindow, 22, -25},      {kRightFlipWindow, 151, -25},
+      {kClockOverlay, 0, 0},       {kDayIconWindow, 95, 110},       {kForecastOverlay, 3, 200},
+      {kTodayIconWindow, 42, 180}, {kTomorrowIconWindow, 200, 180}, {kCloud5Window, -190, 100},
+      {kCloud1Window, -190, 200},  {kCloud7Window, -80, 220},       {kCloud6Window, 150, 190},
+      {kCloud4Window, 140, 140},   {kNightIconWindow, 95, 110},
   };
   ASSERT_EQ(placed.size(), 14u);
   for (int i = 0; i < 14; ++i) {
@@ -54,8 +58,8 @@ TEST(FollowPlacement, MovesAllFourteenInOrderReadingTheEdgeAfresh) {
 
 TEST(CloudOpenings, OpenInTheirOrderWithTheirPicturesAndPlaces) {
   const CloudOpening expected[] = {
-      {kCloud4Window, kCloud4Image, 140, 140}, {kCloud5Window, kCloud5Image, -190, 100},
-      {kCloud7Window, kCloud7Image, -80, 220}, {kCloud6Window, kCloud6Image, 150, 190},
+      {kCloud4Window, kCloud4Image, 140, 140},  {kCloud5Window, kCloud5Image, -190, 100},
+      {kCloud7Window, kCloud7Image, -80, 220},  {kCloud6Window, kCloud6Image, 150, 190},
       {kCloud1Window, kCloud1Image, -190, 100},
   };
   for (int i = 0; i < kCloudCount; ++i) {
@@ -64,6 +68,15 @@ TEST(CloudOpenings, OpenInTheirOrderWithTheirPicturesAndPlaces) {
     EXPECT_EQ(kCloudOpenings[i].dx, expected[i].dx);
     EXPECT_EQ(kCloudOpenings[i].dy, expected[i].dy);
   }
+}
+
+TEST(Rows, CloudSixtyFiveDropsFromItsOpeningRowToItsFollowRow) {
+  EXPECT_EQ(CloudOpeningRow(kCloud1Window), 100);
+  EXPECT_EQ(FollowerRow(kCloud1Window), 200);
+  for (int cloud : {kCloud5Window, kCloud7Window, kCloud6Window, kCloud4Window})
+    EXPECT_EQ(CloudOpeningRow(cloud), FollowerRow(cloud)) << cloud;
+  EXPECT_EQ(FollowerRow(kMainWindow), 0);
+  EXPECT_EQ(CloudOpeningRow(kForecastWindow), 0);
 }
 
 TEST(CityCode, IsTheFirstFiveBytesTakenAsTheyAre) {
