@@ -1,6 +1,8 @@
 // Entry point of the widget.
 #include <windows.h>
 
+#include "app/application.h"
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  return 0;
+  StartWidget();
 }

@@ -1,0 +1,194 @@
+#include "app/application.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+
+#include "app/event_loop.h"
+#include "app/following.h"
+#include "app/widget_layout.h"
+#include "display/images.h"
+#include "display/layered.h"
+#include "display/stored_icon.h"
+#include "display/widget_numbers.h"
+#include "feed/forecast.h"
+#include "feed/http_download.h"
+#include "feed/refresh.h"
+#include "feed/xml_tree.h"
+#include "services/controls.h"
+#include "services/settings.h"
+#include "services/text_file.h"
+#include "services/tray.h"
+#include "services/windows.h"
+
+ApplicationState Application;
+
+namespace {
+
+const unsigned kWidgetWindowFlags = WS_POPUP | CreateHidden;
+const int kMainOpacity = 220;
+const int kOpaque = 255;
+const int kRefreshPeriodMs = 60000;
+const int kClockPeriodMs = 1000;
+const int kLargeFontPoints = 13;
+const int kSmallFontPoints = 10;
+const char kFontFace[] = "Tahoma";
+const int kWhite = MakeColour(255, 255, 255);
+
+void StartServices() {
+  Application = ApplicationState{};
+  InitCommonControls();
+  StartImageDecoders();
+  StartSockets();
+}
+
+void LoadPlatePictures() {
+  char path[32];
+  for (int digit = 0; digit <= 9; ++digit) {
+    std::snprintf(path, sizeof path, "Digits/%d.png", digit);
+    LoadImageSlot(kFirstDigitImage + digit, path);
+  }
+  LoadImageSlot(kBaseImage, "Resources/base.png");
+  LoadImageSlot(kForecastImage, "Resources/forecast.png");
+  LoadImageSlot(kFlipImage, "Resources/flip_bg.png");
+}
+
+void ReadCityCode() {
+  // The file stays open: the exit sequence's OpenSettings closes it.
+  if (OpenSettings("inform.ini")) SetCityCode(ReadSettingString("ID", ""));
+}
+
+// Opens a hidden borderless window at its offset from the main window, sized
+// by its picture, and presents the picture on it.
+void OpenPlate(int window, int owner, int dx, int dy, const char* title, int image, int opacity) {
+  int x = WindowLeft(kMainWindow) + dx;
+  int y = WindowTop(kMainWindow) + dy;
+  OpenWindowSlot(window, x, y, ImageSlotWidth(image), ImageSlotHeight(image), title,
+                 kWidgetWindowFlags, WindowHandle(owner));
+  MakeLayered(WindowHandle(window));
+  PresentLayered(WindowHandle(window), image, opacity);
+}
+
+bool OpenMainWindow() {
+  int x = MainWindowOpeningLeft(GetSystemMetrics(SM_CXSCREEN));
+  if (!OpenWindowSlot(kMainWindow, x, kMainWindowTop, ImageSlotWidth(kBaseImage),
+                      ImageSlotHeight(kBaseImage), "Погода", kWidgetWindowFlags, nullptr))
+    return false;
+  MakeLayered(WindowHandle(kMainWindow));
+  PresentLayered(WindowHandle(kMainWindow), kBaseImage, kMainOpacity);
+  return true;
+}
+
+void OpenForecastPlates() {
+  OpenPlate(kForecastWindow, kMainWindow, 3, 200, "6", kForecastImage, kOpaque);
+  OpenPlate(kForecastOverlay, kForecastWindow, 3, 200, "6", kForecastImage, kOpaque);
+  SwitchToColourKey(kForecastOverlay);
+  CreateTextControl(kTodayText, 30, 30, 95, 15, "Сегодня");
+  CreateTextControl(kTomorrowText, 190, 30, 95, 15, "Завтра");
+}
+
+void OpenClockPlates() {
+  OpenPlate(kLeftFlipWindow, kMainWindow, 22, -25, "6", kFlipImage, kOpaque);
+  OpenPlate(kRightFlipWindow, kLeftFlipWindow, 151, -25, "", kFlipImage, kOpaque);
+  // The overlay opens empty and takes the base plate's size from its picture.
+  OpenWindowSlot(kClockOverlay, WindowLeft(kMainWindow), WindowTop(kMainWindow), 0, 0, "Test",
+                 kWidgetWindowFlags, WindowHandle(kRightFlipWindow));
+  MakeLayered(WindowHandle(kClockOverlay));
+  PresentLayered(WindowHandle(kClockOverlay), kBaseImage, kOpaque);
+  SwitchToColourKey(kClockOverlay);
+
+  const int digitX[] = {36, 90, 165, 219};
+  for (int i = 0; i < 4; ++i)
+    CreateImageControl(kFirstDigitImageControl + i, digitX[i], 2, 48, 83, nullptr);
+  CreateTextControl(kTownText, 10, 105, 100, 20, "");
+  CreateTextControl(kSkyText, 10, 126, 150, 15, "");
+  CreateTextControl(kPrecipitationText, 10, 142, 80, 15, "");
+  CreateTextControl(kTemperatureText, 170, 105, 130, 20, "");
+  CreateTextControl(kDateText, 175, 126, 130, 15, "");
+  CreateTextControl(kWindHumidityText, 190, 142, 110, 15, "");
+}
+
+void StyleTexts() {
+  LoadFontSlot(kLargeFont, kFontFace, kLargeFontPoints);
+  LoadFontSlot(kSmallFont, kFontFace, kSmallFontPoints);
+  // The date text keeps the default GUI font.
+  SetControlFont(kTownText, FontSlotHandle(kLargeFont));
+  SetControlFont(kSkyText, FontSlotHandle(kSmallFont));
+  SetControlFont(kPrecipitationText, FontSlotHandle(kSmallFont));
+  SetControlFont(kTemperatureText, FontSlotHandle(kLargeFont));
+  SetControlFont(kWindHumidityText, FontSlotHandle(kSmallFont));
+  for (int text = kTownText; text <= kTomorrowText; ++text) {
+    SetControlColour(text, ControlTextColour, kWhite);
+    SetControlColour(text, ControlBackColour, KeyColour);
+  }
+}
+
+void OpenClouds() {
+  LoadImageSlot(kCloud1Image, "Weather/cloud_1.png");
+  LoadImageSlot(kCloud5Image, "Weather/cloud_5.png");
+  LoadImageSlot(kCloud7Image, "Weather/cloud_7.png");
+  LoadImageSlot(kCloud6Image, "Weather/cloud_6.png");
+  LoadImageSlot(kCloud4Image, "Weather/cloud_4.png");
+  for (const CloudOpening& c : kCloudOpenings)
+    OpenWindowSlot(c.window, WindowLeft(kMainWindow) + c.dx, WindowTop(kMainWindow) + c.dy,
+                   ImageSlotWidth(c.image), ImageSlotHeight(c.image), "", kWidgetWindowFlags,
+                   WindowHandle(kForecastOverlay));
+  for (const CloudOpening& c : kCloudOpenings) MakeLayered(WindowHandle(c.window));
+  for (const CloudOpening& c : kCloudOpenings)
+    PresentLayered(WindowHandle(c.window), c.image, kOpaque);
+  for (const CloudOpening& c : kCloudOpenings) SetWindowHidden(c.window, 0);
+}
+
+void AddTrayMenu() {
+  CatchImageSlot(kTrayIconImage, StoredIconBytes(), StoredIconSize());
+  AddTrayIcon(kTrayIcon, WindowHandle(kMainWindow), ImageSlotHandle(kTrayIconImage));
+  CreatePopupMenuSlot(kTrayMenu);
+  AppendMenuItem(kExitMenuItem, "Выход");
+  AppendMenuSeparator();
+}
+
+}  // namespace
+
+void SetCityCode(const std::string& code) {
+  Application.CityCode = code;
+  SetRefreshCityCode(code);
+}
+
+void StartWidget() {
+  StartServices();
+  ClearForecast();
+  LoadPlatePictures();
+  ReadCityCode();
+  // Without the main window there is nothing to show, to drag or to leave
+  // through: the loop could never end, so the widget ends at once instead.
+  if (!OpenMainWindow()) ShutdownWidget();
+  OpenForecastPlates();
+  OpenClockPlates();
+  StyleTexts();
+  RefreshWeather();  // its panel update shows the widget
+  OpenClouds();
+  AddTrayMenu();
+  Application.mainWindowHandle = WindowHandle(kMainWindow);
+  SetWindowHook(FollowMainWindow);
+  SetTimer(Application.mainWindowHandle, kRefreshTimerId, kRefreshPeriodMs, RefreshWeather);
+  StartWindowTimer(kMainWindow, kClockTimer, kClockPeriodMs);
+  StartCloudDrifts();
+  RunEventLoop();
+  ShutdownWidget();
+}
+
+void ShutdownWidget() {
+  DestroyAllMenuSlots();
+  FreeAllXmlDocuments();
+  ReleaseThreadHandles();
+  RemoveAllTrayIcons();
+  CloseSettings();
+  StopSockets();
+  ReleaseControlServices();
+  CloseAllWindowSlots();
+  FreeAllFontSlots();
+  CloseAllFileSlots();
+  FreeAllImageSlots();
+  ExitProcess(0);
+}

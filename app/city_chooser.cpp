@@ -1,0 +1,39 @@
+#include "app/city_chooser.h"
+
+#include <windows.h>
+
+#include "app/application.h"
+#include "app/city_code.h"
+#include "display/widget_numbers.h"
+#include "feed/refresh.h"
+#include "services/controls.h"
+#include "services/text_file.h"
+#include "services/windows.h"
+
+namespace {
+const char kCityListPath[] = "NimbrelCodSity.txt";
+const int kCityWindowWidth = 200;
+const int kCityWindowHeight = 400;
+const unsigned kCityWindowFlags = WS_CAPTION | WS_SYSMENU | CentreOnScreen;
+const int kListMargin = 5;
+}  // namespace
+
+void OpenCityWindow() {
+  OpenWindowSlot(kCityWindow, 0, 0, kCityWindowWidth, kCityWindowHeight, "Города", kCityWindowFlags,
+                 nullptr);
+  CreateListControl(kCityList, kListMargin, kListMargin, kCityWindowWidth - 2 * kListMargin,
+                    kCityWindowHeight - 2 * kListMargin);
+  if (!OpenFileForReading(kCityListFile, kCityListPath)) return;
+  while (!IsEndOfFile(kCityListFile)) {
+    Application.lastCityLine = ReadTextLine(kCityListFile);
+    AddListItem(kCityList, -1, Application.lastCityLine.c_str());
+  }
+  CloseFileSlot(kCityListFile);
+}
+
+void PickCity() {
+  Application.pickedIndex = GetListSelection(kCityList);
+  Application.pickedLine = GetListItemText(kCityList, Application.pickedIndex);
+  SetCityCode(CityCodeFromLine(Application.pickedLine));
+  RefreshWeather();
+}

@@ -1,0 +1,10 @@
+#pragma once
+// The city window: a list filled from the city list file; a double-click on
+// a line makes its code the current city and refreshes the weather at once.
+
+// Opens (or re-opens, re-reading the file) the city window with its list.
+void OpenCityWindow();
+
+// Takes the code of the selected line and refreshes for it; the window stays
+// open and nothing is saved until the user leaves through the tray menu.
+void PickCity();
