@@ -1,0 +1,653 @@
+// The widget as a person meets it: the real nimbrel.exe, started in a staged
+// working directory against a feed server inside this test on the widget's
+// built-in feed address, driven with real mouse input and watched from the
+// outside through its windows.
+#include <windows.h>
+#include <winsock.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <memory>
+#include <cstdio>
+#include <filesystem>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/application.h"
+#include "tests/support/scratch_dir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const unsigned short kFeedPort = 8930;  // the widget's built-in feed address
+const int kStartMs = 20000;
+
+// --- A feed server on the widget's address ---------------------------------
+
+std::string FeedPeriod(int day, const char* weekday, const char* sky, const char* fall,
+                       const char* tmin, const char* tmax) {
+  return std::string("<FORECAST day=\"") + std::to_string(day) +
+         "\" month=\"12\" year=\"2026\" hour=\"9\" weekday=\"" + weekday + "\">" +
+         "<SKY cloudiness=\"" + sky + "\" precipitation=\"" + fall + "\"/>" +
+         "<TEMPERATURE min=\"" + tmin + "\" max=\"" + tmax + "\"/>" +
+         "<WIND min=\"3\" max=\"5\" direction=\"6\"/><RELWET min=\"75\" max=\"80\"/>" +
+         "</FORECAST>";
+}
+
+// Moscow's feed names the town in percent-encoded CP1251; every other code
+// gets "T" and its code, so a test can tell which city is shown.
+std::string FeedFor(const std::string& code) {
+  std::string town = code == "27612" ? "%CC%EE%F1%EA%E2%E0" : "T" + code;
+  return "<?xml version=\"1.0\"?><FEED><CITY sname=\"" + town + "\">" +
+         FeedPeriod(7, "2", "1", "10", "-5", "-3") + FeedPeriod(7, "2", "3", "6", "-4", "-2") +
+         FeedPeriod(8, "3", "0", "10", "-8", "-6") + FeedPeriod(8, "3", "2", "4", "-7", "-1") +
+         "</CITY></FEED>";
+}
+
+class FeedServer {
+ public:
+  explicit FeedServer(int answerDelayMs = 0) : delayMs_(answerDelayMs) {
+    WSADATA data;
+    WSAStartup(MAKEWORD(1, 1), &data);
+    listener_ = socket(AF_INET, SOCK_STREAM, 0);
+    BOOL reuse = TRUE;
+    setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&reuse),
+               sizeof reuse);
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    at.sin_port = htons(kFeedPort);
+    at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    listening_ = bind(listener_, reinterpret_cast<sockaddr*>(&at), sizeof at) == 0 &&
+                 listen(listener_, 8) == 0;
+    if (listening_) thread_ = std::thread([this] { Serve(); });
+  }
+  ~FeedServer() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+    closesocket(listener_);
+    WSACleanup();
+  }
+
+  bool Listening() const { return listening_; }
+  std::vector<std::string> Paths() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return paths_;
+  }
+  int Answered() const { return answered_; }
+  int Count(const std::string& path) const {
+    int n = 0;
+    for (const std::string& p : Paths()) n += p == path;
+    return n;
+  }
+  bool WaitFor(const std::string& path, int times, int ms) const {
+    for (int waited = 0; waited < ms; waited += 50) {
+      if (Count(path) >= times && answered_ >= static_cast<int>(Paths().size())) return true;
+      Sleep(50);
+    }
+    return false;
+  }
+
+ private:
+  bool Readable(SOCKET s, int ms) {
+    fd_set set;
+    FD_ZERO(&set);
+    FD_SET(s, &set);
+    timeval limit{ms / 1000, (ms % 1000) * 1000};
+    return select(0, &set, nullptr, nullptr, &limit) == 1;
+  }
+
+  void Serve() {
+    while (!stop_) {
+      if (!Readable(listener_, 100)) continue;
+      SOCKET client = accept(listener_, nullptr, nullptr);
+      if (client == INVALID_SOCKET) continue;
+      std::string request;
+      char buffer[1024];
+      while (request.find("\r\n\r\n") == std::string::npos && Readable(client, 3000)) {
+        int got = recv(client, buffer, sizeof buffer, 0);
+        if (got <= 0) break;
+        request.append(buffer, got);
+      }
+      std::string path;
+      if (request.compare(0, 4, "GET ") == 0) path = request.substr(4, request.find(' ', 4) - 4);
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        paths_.push_back(path);
+      }
+      for (int waited = 0; waited < delayMs_ && !stop_; waited += 20) Sleep(20);
+      std::string code = path.substr(5, path.find('_') - 5);  // "/xml/<code>_1.xml"
+      std::string body = FeedFor(code);
+      std::string answer = "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: " +
+                           std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+      send(client, answer.data(), static_cast<int>(answer.size()), 0);
+      // Let the widget close first, so the port is not left waiting here.
+      while (Readable(client, 2000) && recv(client, buffer, sizeof buffer, 0) > 0) {
+      }
+      closesocket(client);
+      ++answered_;
+    }
+  }
+
+  int delayMs_;
+  SOCKET listener_ = INVALID_SOCKET;
+  bool listening_ = false;
+  std::atomic<bool> stop_{false};
+  std::atomic<int> answered_{0};
+  mutable std::mutex mutex_;
+  std::vector<std::string> paths_;
+  std::thread thread_;
+};
+
+// --- The widget's process and windows ---------------------------------------
+
+fs::path AppDir() {
+  char path[MAX_PATH];
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  return fs::path(path).parent_path().parent_path() / "app";
+}
+
+void StageRuntime(const fs::path& into) {
+  const fs::path app = AppDir();
+  for (const char* folder : {"Digits", "Resources", "Weather"})
+    fs::copy(app / folder, into / folder, fs::copy_options::recursive);
+  fs::copy(app / "NimbrelCodSity.txt", into / "NimbrelCodSity.txt");
+}
+
+struct WindowSearch {
+  DWORD pid;
+  std::string className;
+  HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM context) {
+  WindowSearch* search = reinterpret_cast<WindowSearch*>(context);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  char name[64] = "";
+  GetClassNameA(window, name, sizeof name);
+  if (pid != search->pid || search->className != name) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+class Widget {
+ public:
+  ~Widget() {
+    if (!process_.hProcess) return;
+    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
+      TerminateProcess(process_.hProcess, 99);
+      WaitForSingleObject(process_.hProcess, 5000);
+    }
+    CloseHandle(process_.hThread);
+    CloseHandle(process_.hProcess);
+  }
+
+  // Starts nimbrel.exe in the current directory.
+  bool Start() {
+    std::string exe = (AppDir() / "nimbrel.exe").string();
+    std::string command = "\"" + exe + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    return CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &process_) != 0;
+  }
+
+  HWND Window(int number) const {
+    WindowSearch search{process_.dwProcessId, "WindowClass_" + std::to_string(number), nullptr};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+  }
+  HWND Menu() const {
+    WindowSearch search{process_.dwProcessId, "#32768", nullptr};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found && IsWindowVisible(search.found) ? search.found : nullptr;
+  }
+  bool Visible(int number) const {
+    HWND window = Window(number);
+    return window && IsWindowVisible(window);
+  }
+  RECT Rect(int number) const {
+    RECT r{-1, -1, -1, -1};
+    GetWindowRect(Window(number), &r);
+    return r;
+  }
+  std::string Text(HWND window) const {
+    char text[256] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+  }
+  std::string ControlText(int window, int control) const {
+    return Text(GetDlgItem(Window(window), control));
+  }
+
+  template <typename Condition>
+  bool WaitUntil(Condition condition, int ms) const {
+    for (int waited = 0; waited < ms; waited += 20) {
+      if (condition()) return true;
+      if (Ended()) return false;
+      Sleep(20);
+    }
+    return condition();
+  }
+  bool WaitVisible(int number, int ms = kStartMs) const {
+    return WaitUntil([&] { return Visible(number); }, ms);
+  }
+  bool Ended() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0; }
+  // The exit code, or -1 when the process is still running after ms.
+  long WaitExit(int ms) const {
+    if (WaitForSingleObject(process_.hProcess, ms) != WAIT_OBJECT_0) return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(process_.hProcess, &code);
+    return static_cast<long>(code);
+  }
+
+ private:
+  PROCESS_INFORMATION process_{};
+};
+
+// --- Real mouse input ---------------------------------------------------------
+
+void SendMouse(DWORD flags, int x = 0, int y = 0) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  if (flags & MOUSEEVENTF_MOVE) {
+    input.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    flags |= MOUSEEVENTF_ABSOLUTE;
+  }
+  input.mi.dwFlags = flags;
+  SendInput(1, &input, sizeof input);
+}
+
+void MoveMouse(int x, int y) {
+  SendMouse(MOUSEEVENTF_MOVE, x, y);
+  Sleep(30);
+}
+void Click(int x, int y, DWORD down, DWORD up) {
+  MoveMouse(x, y);
+  SendMouse(down);
+  Sleep(20);
+  SendMouse(up);
+  Sleep(60);
+}
+void RightClick(int x, int y) {
+  Click(x, y, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+}
+
+// A point on the base plate between the clock and the texts.
+POINT OnThePlate(const RECT& main) {
+  return {main.left + 150, main.top + 95};
+}
+
+// --- Files ---------------------------------------------------------------------
+
+SIZE PngSize(const fs::path& file) {
+  std::string bytes = ReadFileBytes(file);
+  auto at = [&](size_t i) { return static_cast<unsigned char>(bytes.at(i)); };
+  return {at(16) << 24 | at(17) << 16 | at(18) << 8 | at(19),
+          at(20) << 24 | at(21) << 16 | at(22) << 8 | at(23)};
+}
+
+std::vector<std::string> CityLines() {
+  std::string bytes = ReadFileBytes("NimbrelCodSity.txt");
+  std::vector<std::string> lines;
+  for (size_t start = 0; start < bytes.size();) {
+    size_t end = bytes.find("\r\n", start);
+    if (end == std::string::npos) end = bytes.size();
+    lines.push_back(bytes.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
+}
+
+// Another process's list item, asked for in UTF-16 (the form in which Wine
+// carries it between processes) and turned back into the ANSI code page.
+std::string ListItem(HWND list, int index) {
+  LRESULT length = SendMessageW(list, LB_GETTEXTLEN, index, 0);
+  if (length < 0) return "<none>";
+  std::wstring wide(static_cast<size_t>(length) + 1, L'\0');
+  length = SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(&wide[0]));
+  if (length < 0) return "<none>";
+  std::string text(static_cast<size_t>(length) * 2 + 1, '\0');
+  int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(length), &text[0],
+                                  static_cast<int>(text.size()), nullptr, nullptr);
+  text.resize(static_cast<size_t>(bytes));
+  return text;
+}
+
+// --- The fixture: a fresh staged directory and a widget ready to start -------
+
+class WidgetRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    StageRuntime(scratch_.Path());
+    feed_ = std::make_unique<FeedServer>();
+  }
+
+  // Starts the widget and waits until its first refresh has shown it.
+  void StartShown() {
+    ASSERT_TRUE(feed_->Listening()) << "port " << kFeedPort << " is taken";
+    ASSERT_TRUE(widget_.Start());
+    ASSERT_TRUE(widget_.WaitVisible(55)) << "the main window never showed";
+    // The clouds show last, once the whole start-up has run.
+    ASSERT_TRUE(widget_.WaitVisible(65, 10000)) << "start-up did not finish";
+    main_ = widget_.Rect(55);
+  }
+
+  // Opens the city window with a right press on the plate.
+  HWND OpenCityList() {
+    POINT at = OnThePlate(main_);
+    RightClick(at.x, at.y);
+    if (!widget_.WaitVisible(91, 5000)) {
+      ADD_FAILURE() << "no city window; widget " << (widget_.Ended() ? "ended" : "running")
+                    << ", exit code " << widget_.WaitExit(0);
+      return nullptr;
+    }
+    // The window shows as it opens; its list follows, then the lines.
+    const LRESULT lines = static_cast<LRESULT>(CityLines().size());
+    HWND list = nullptr;
+    widget_.WaitUntil(
+        [&] {
+          list = GetDlgItem(widget_.Window(91), 92);
+          return list && SendMessageA(list, LB_GETCOUNT, 0, 0) == lines;
+        },
+        5000);
+    return list;
+  }
+
+  // Double-clicks line index of the city list. The messages are those a
+  // double-click leaves in the widget's queue, posted in their order: under
+  // Wine, injected presses meet the system move loop that the first press
+  // starts and lose their double-click pairing, which a hand never does.
+  void DoubleClickLine(HWND list, int index) {
+    int height = static_cast<int>(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
+    LPARAM at = MAKELPARAM(40, index * height + height / 2);
+    PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(list, WM_LBUTTONUP, 0, at);
+    PostMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    PostMessageA(list, WM_LBUTTONUP, 0, at);
+  }
+
+  // Right press on the tray icon (as the notification area reports it),
+  // then "Выход", the menu's first item, picked with the arrow and Enter
+  // keys (an injected click can reach Wine's menu before it tracks).
+  void ChooseExitFromTrayMenu() {
+    MoveMouse(600, 500);
+    for (int attempt = 0; attempt < 3 && !widget_.Ended(); ++attempt) {
+      PostMessageA(widget_.Window(55), 12501, 89, WM_RBUTTONDOWN);
+      ASSERT_TRUE(widget_.WaitUntil([&] { return widget_.Menu() != nullptr; }, 5000));
+      Sleep(300);
+      PressKey(VK_DOWN);
+      PressKey(VK_RETURN);
+      if (widget_.WaitExit(3000) != -1) return;
+    }
+  }
+
+  static void PressKey(WORD key) {
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_KEYBOARD;
+    input[0].ki.wVk = input[1].ki.wVk = key;
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, input, sizeof input[0]);
+    Sleep(50);
+  }
+
+  ScratchDir scratch_;
+  std::unique_ptr<FeedServer> feed_;
+  Widget widget_;
+  RECT main_{};
+};
+
+TEST_F(WidgetRun, OpensEveryWindowAtItsOffsetFromTheMainWindow) {
+  StartShown();
+  EXPECT_EQ(main_.left, GetSystemMetrics(SM_CXSCREEN) / 2 - 150);
+  EXPECT_EQ(main_.top, 40);
+  const SIZE base = PngSize("Resources/base.png");
+  EXPECT_EQ(main_.right - main_.left, base.cx);
+  EXPECT_EQ(main_.bottom - main_.top, base.cy);
+  EXPECT_EQ(GetWindow(widget_.Window(55), GW_OWNER), nullptr);
+
+  struct Place {
+    int window, owner, dx, dy;
+    const char* picture;  // nullptr: an icon window sized by the panels
+  } places[] = {
+      {56, 55, 3, 200, "Resources/forecast.png"},
+      {61, 56, 3, 200, "Resources/forecast.png"},
+      {57, 55, 22, -25, "Resources/flip_bg.png"},
+      {58, 57, 151, -25, "Resources/flip_bg.png"},
+      {59, 58, 0, 0, "Resources/base.png"},
+      {60, 57, 95, 110, nullptr},
+      {69, 57, 95, 110, nullptr},
+      {62, 61, 42, 180, nullptr},
+      {63, 61, 200, 180, nullptr},
+  };
+  for (const Place& p : places) {
+    SCOPED_TRACE(p.window);
+    RECT r = widget_.Rect(p.window);
+    EXPECT_EQ(r.left, main_.left + p.dx);
+    EXPECT_EQ(r.top, main_.top + p.dy);
+    if (p.picture) {
+      EXPECT_EQ(r.right - r.left, PngSize(p.picture).cx);
+      EXPECT_EQ(r.bottom - r.top, PngSize(p.picture).cy);
+    }
+    EXPECT_EQ(GetWindow(widget_.Window(p.window), GW_OWNER), widget_.Window(p.owner));
+  }
+  // The overlays lie exactly over their plates.
+  RECT plate = widget_.Rect(56), overlay = widget_.Rect(61);
+  EXPECT_TRUE(EqualRect(&plate, &overlay));
+  RECT clockOverlay = widget_.Rect(59);
+  EXPECT_TRUE(EqualRect(&main_, &clockOverlay));
+  for (int shown : {55, 56, 57, 58, 59, 61}) EXPECT_TRUE(widget_.Visible(shown)) << shown;
+
+  // Clouds drift sideways from the start; their rows and sizes stay.
+  struct Cloud {
+    int window, dy;
+    const char* picture;
+  } clouds[] = {{68, 140, "Weather/cloud_4.png"},
+                {64, 100, "Weather/cloud_5.png"},
+                {66, 220, "Weather/cloud_7.png"},
+                {67, 190, "Weather/cloud_6.png"},
+                {65, 100, "Weather/cloud_1.png"}};
+  for (const Cloud& c : clouds) {
+    SCOPED_TRACE(c.window);
+    RECT r = widget_.Rect(c.window);
+    EXPECT_EQ(r.top, main_.top + c.dy);
+    EXPECT_EQ(r.right - r.left, PngSize(c.picture).cx);
+    EXPECT_EQ(r.bottom - r.top, PngSize(c.picture).cy);
+    EXPECT_EQ(GetWindow(widget_.Window(c.window), GW_OWNER), widget_.Window(61));
+  }
+}
+
+TEST_F(WidgetRun, StaysHiddenUntilTheFirstRefreshHasAnswered) {
+  feed_.reset();  // this test needs a server that answers late
+  feed_ = std::make_unique<FeedServer>(2500);
+  FeedServer* slow = feed_.get();
+  ASSERT_TRUE(slow->Listening());
+  ASSERT_TRUE(widget_.Start());
+  ASSERT_TRUE(widget_.WaitUntil([&] { return !slow->Paths().empty(); }, kStartMs));
+  for (int n : {55, 56, 57, 58, 59, 61}) {
+    EXPECT_NE(widget_.Window(n), nullptr) << n;
+    EXPECT_FALSE(widget_.Visible(n)) << n;
+  }
+  ASSERT_EQ(slow->Answered(), 0) << "the server answered while the test looked";
+  EXPECT_TRUE(widget_.WaitVisible(55, 10000));
+  EXPECT_TRUE(widget_.WaitVisible(59, 2000));
+}
+
+TEST_F(WidgetRun, ShowsTheStoredCitysWeatherAfterStartUp) {
+  WriteFileBytes("inform.ini", "ID=27612\r\n");
+  StartShown();
+  ASSERT_EQ(feed_->Paths().at(0), "/xml/27612_1.xml");
+  EXPECT_EQ(widget_.ControlText(59, 20), "Москва");
+  EXPECT_EQ(widget_.ControlText(59, 21), "Малооблачно, Без осадков");
+  EXPECT_EQ(widget_.ControlText(59, 22), "-5...-3°C");
+  EXPECT_EQ(widget_.ControlText(59, 23), " Пн, 7\\12\\2026 На 9ч.");
+  EXPECT_EQ(widget_.ControlText(59, 24), "Вет. западный    3...5m\\c");
+  EXPECT_EQ(widget_.ControlText(59, 25), "Влаж: 75...80 %");
+  EXPECT_EQ(widget_.ControlText(61, 26), "Сегодня: -5/-3 °C");
+  EXPECT_EQ(widget_.ControlText(61, 27), "Завтра: -8/-6 °C");
+  EXPECT_EQ(widget_.Text(widget_.Window(55)), "Малооблачно");
+}
+
+TEST_F(WidgetRun, RightPressOpensTheCityListWithTheFilesLinesInOrder) {
+  StartShown();
+  HWND list = OpenCityList();
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(widget_.Text(widget_.Window(91)), "Города");
+  std::vector<std::string> lines = CityLines();
+  ASSERT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), static_cast<LRESULT>(lines.size()));
+  for (size_t i = 0; i < lines.size(); ++i)
+    EXPECT_EQ(ListItem(list, static_cast<int>(i)), lines[i]);
+  EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), LB_ERR);
+}
+
+TEST_F(WidgetRun, DoubleClickOnALineRefreshesForItsCodeAtOnce) {
+  StartShown();
+  HWND list = OpenCityList();
+  ASSERT_NE(list, nullptr);
+  const std::string code = CityLines().at(3).substr(0, 5);
+  const std::string path = "/xml/" + code + "_1.xml";
+  DoubleClickLine(list, 3);
+  ASSERT_TRUE(feed_->WaitFor(path, 1, 5000))
+      << "no request for " << code << "; selection " << SendMessageA(list, LB_GETCURSEL, 0, 0);
+  EXPECT_TRUE(widget_.WaitUntil([&] { return widget_.ControlText(59, 20) == "T" + code; }, 3000));
+  EXPECT_TRUE(widget_.Visible(91)) << "the city window stays open";
+  DoubleClickLine(list, 3);
+  EXPECT_TRUE(feed_->WaitFor(path, 2, 5000)) << "a second pick refreshes again";
+
+  // A close request ends the widget without saving the pick.
+  PostMessageA(widget_.Window(55), WM_CLOSE, 0, 0);
+  EXPECT_EQ(widget_.WaitExit(10000), 0);
+  EXPECT_FALSE(fs::exists("inform.ini"));
+}
+
+TEST_F(WidgetRun, DragMovesEveryWidgetWindowWithTheMainWindow) {
+  StartShown();
+  const POINT from = OnThePlate(main_);
+  MoveMouse(from.x, from.y);
+  SendMouse(MOUSEEVENTF_LEFTDOWN);
+  Sleep(300);  // the loop starts the system's move while the button is held
+  for (int step = 1; step <= 10; ++step) MoveMouse(from.x + 12 * step, from.y + 7 * step);
+  Sleep(100);
+  SendMouse(MOUSEEVENTF_LEFTUP);
+  ASSERT_TRUE(widget_.WaitUntil([&] { return widget_.Rect(55).left == main_.left + 120; }, 3000));
+  Sleep(200);
+  RECT moved = widget_.Rect(55);
+  EXPECT_EQ(moved.top, main_.top + 70);
+
+  struct Offset {
+    int window, dx, dy;
+  } offsets[] = {{56, 3, 200}, {57, 22, -25}, {58, 151, -25}, {59, 0, 0},   {60, 95, 110},
+                 {61, 3, 200}, {62, 42, 180}, {63, 200, 180}, {69, 95, 110}};
+  for (const Offset& o : offsets) {
+    SCOPED_TRACE(o.window);
+    RECT r = widget_.Rect(o.window);
+    EXPECT_EQ(r.left, moved.left + o.dx);
+    EXPECT_EQ(r.top, moved.top + o.dy);
+  }
+  // Clouds keep drifting sideways but take their rows; 65 drops to +200.
+  const int rows[][2] = {{64, 100}, {65, 200}, {66, 220}, {67, 190}, {68, 140}};
+  for (const auto& row : rows) EXPECT_EQ(widget_.Rect(row[0]).top, moved.top + row[1]) << row[0];
+}
+
+TEST_F(WidgetRun, CloudsEndHiddenAtTheEndsOfTheirRuns) {
+  StartShown();
+  ASSERT_TRUE(widget_.WaitUntil(
+      [&] {
+        for (int n = 64; n <= 68; ++n)
+          if (widget_.Visible(n)) return false;
+        return true;
+      },
+      30000));
+  const int ends[][3] = {
+      {64, 210, 100}, {65, 210, 100}, {66, 150, 220}, {67, -80, 190}, {68, -60, 140}};
+  for (const auto& end : ends) {
+    SCOPED_TRACE(end[0]);
+    RECT r = widget_.Rect(end[0]);
+    EXPECT_EQ(r.left, main_.left + end[1]);
+    EXPECT_EQ(r.top, main_.top + end[2]);
+  }
+  EXPECT_TRUE(widget_.Visible(55));
+}
+
+TEST_F(WidgetRun, TrayMenuExitSavesThePickedCityAndEndsWithCodeZero) {
+  const std::string stored = "; mine\r\nID=26063\r\n";
+  WriteFileBytes("inform.ini", stored);
+  StartShown();
+  HWND list = OpenCityList();
+  ASSERT_NE(list, nullptr);
+  const std::string code = CityLines().at(5).substr(0, 5);
+  DoubleClickLine(list, 5);
+  ASSERT_TRUE(feed_->WaitFor("/xml/" + code + "_1.xml", 1, 5000));
+  EXPECT_EQ(ReadFileBytes("inform.ini"), stored) << "nothing is saved before leaving";
+
+  ChooseExitFromTrayMenu();
+  EXPECT_EQ(widget_.WaitExit(10000), 0);
+  EXPECT_EQ(ReadFileBytes("inform.ini"), "; mine\r\nID = " + code + "\r\n");
+}
+
+TEST_F(WidgetRun, TrayMenuExitWritesAnEmptyCodeWhenNoneWasEverChosen) {
+  StartShown();
+  ChooseExitFromTrayMenu();
+  EXPECT_EQ(widget_.WaitExit(10000), 0);
+  EXPECT_EQ(ReadFileBytes("inform.ini"), "ID = \r\n");
+}
+
+TEST_F(WidgetRun, CloseRequestToTheMainWindowEndsWithoutWriting) {
+  const std::string stored = "ID=27612\r\n";
+  WriteFileBytes("inform.ini", stored);
+  StartShown();
+  PostMessageA(widget_.Window(55), WM_CLOSE, 0, 0);
+  EXPECT_EQ(widget_.WaitExit(10000), 0);
+  EXPECT_EQ(ReadFileBytes("inform.ini"), stored);
+}
+
+TEST_F(WidgetRun, CloseRequestToTheClockOverlayClosesOnlyIt) {
+  StartShown();
+  PostMessageA(widget_.Window(59), WM_CLOSE, 0, 0);
+  ASSERT_TRUE(widget_.WaitUntil([&] { return widget_.Window(59) == nullptr; }, 5000));
+  Sleep(300);
+  EXPECT_FALSE(widget_.Ended());
+  EXPECT_TRUE(widget_.Visible(55));
+}
+
+// Refuses to create the main window, as a system out of window resources
+// would.
+LRESULT CALLBACK RefuseMainWindow(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_CREATEWND) {
+    const CREATESTRUCTA* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
+    if (!IS_INTRESOURCE(create->lpszClass) && std::strcmp(create->lpszClass, "WindowClass_55") == 0)
+      return 1;
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+DWORD WINAPI EndIfStuck(LPVOID) {
+  Sleep(10000);
+  ExitProcess(3);
+}
+
+void StartWithoutMainWindow() {
+  const HOOKPROC refuse = RefuseMainWindow;
+  SetWindowsHookExA(WH_CBT, refuse, nullptr, GetCurrentThreadId());
+  const LPTHREAD_START_ROUTINE watchdog = EndIfStuck;
+  CloseHandle(CreateThread(nullptr, 0, watchdog, nullptr, 0, nullptr));
+  StartWidget();
+}
+
+TEST_F(WidgetRun, EndsAtOnceWithCodeZeroWhenItCannotOpenItsMainWindow) {
+  // Nothing could ever end a widget that waited for events without its main
+  // window (no tray icon, no window to close): it must end by itself, and
+  // not refresh. (The test body runs again in the
+  // child, where the port is taken: the child's server is not the one asked.)
+  EXPECT_EXIT(StartWithoutMainWindow(), ::testing::ExitedWithCode(0), "");
+  ASSERT_TRUE(feed_->Listening());
+  EXPECT_TRUE(feed_->Paths().empty()) << "no refresh without a window to show it";
+}
+
+}  // namespace
