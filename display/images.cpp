@@ -50,26 +50,20 @@ SlotTable<FontSlot, ReleaseFont, 16, 16>& Fonts() {
 // else is released rather than stored with a wrapped size.
 HANDLE StoreImage(int slot, HANDLE handle, long width, long height, int depth, bool icon) {
   if (!handle) return nullptr;
-  if (width < 1 || height < 1 || width > kMaxImageSide || height > kMaxImageSide) {
-    ImageSlot doomed;
-    doomed.handle = handle;
-    doomed.icon = icon;
-    ReleaseImage(doomed);
-    return nullptr;
-  }
-  ImageSlot* record = Images().Claim(slot);
+  ImageSlot picture;
+  picture.handle = handle;
+  picture.icon = icon;
+  ImageSlot* record = nullptr;
+  if (width >= 1 && height >= 1 && width <= kMaxImageSide && height <= kMaxImageSide)
+    record = Images().Claim(slot);
   if (!record) {
-    ImageSlot doomed;
-    doomed.handle = handle;
-    doomed.icon = icon;
-    ReleaseImage(doomed);
+    ReleaseImage(picture);
     return nullptr;
   }
-  record->handle = handle;
-  record->width = static_cast<short>(width);
-  record->height = static_cast<short>(height);
-  record->depth = static_cast<unsigned char>(depth);
-  record->icon = icon;
+  picture.width = static_cast<short>(width);
+  picture.height = static_cast<short>(height);
+  picture.depth = static_cast<unsigned char>(depth);
+  *record = picture;
   return handle;
 }
 
