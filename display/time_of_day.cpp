@@ -13,12 +13,18 @@ std::string CharacterAt(const std::string& text, size_t position) {
   return text.substr(position - 1, 1);
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 }  // namespace
 
-std::string TimeOfDayText(DateValue date) { return FormatDateText(kTimeOfDayMask, date); }
+std::string TimeOfDayText(DateValue date) {
+  return FormatDateText(kTimeOfDayMask, date);
+}
 
 int TextNumberValue(const std::string& text) {
   size_t i = 0;
@@ -36,7 +42,8 @@ int TextNumberValue(const std::string& text) {
 ClockDigits ClockDigitsOf(const std::string& timeText) {
   static const size_t kPositions[4] = {1, 2, 4, 5};
   ClockDigits digits;
-  for (int i = 0; i < 4; ++i) digits.cell[i] = TextNumberValue(CharacterAt(timeText, kPositions[i]));
+  for (int i = 0; i < 4; ++i)
+    digits.cell[i] = TextNumberValue(CharacterAt(timeText, kPositions[i]));
   return digits;
 }
 

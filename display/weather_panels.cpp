@@ -36,11 +36,14 @@ const unsigned kIconWindowFlags = WS_POPUP | CreateHidden;
 const IconPlace kDayIcon = {kDayIconWindow, kDayIconImage, 95, 110, kLeftFlipWindow};
 const IconPlace kNightIcon = {kNightIconWindow, kNightIconImage, 95, 110, kLeftFlipWindow};
 const IconPlace kTodayIcon = {kTodayIconWindow, kSmallIconImage, 42, 180, kForecastOverlay};
-const IconPlace kTomorrowIcon = {kTomorrowIconWindow, kSmallIconImage, 200, 180,
-                                 kForecastOverlay};
+const IconPlace kTomorrowIcon = {kTomorrowIconWindow, kSmallIconImage, 200, 180, kForecastOverlay};
 
-void ShowWindowNumber(int window) { SetWindowHidden(window, 0); }
-void HideWindowNumber(int window) { SetWindowHidden(window, 1); }
+void ShowWindowNumber(int window) {
+  SetWindowHidden(window, 0);
+}
+void HideWindowNumber(int window) {
+  SetWindowHidden(window, 1);
+}
 
 // Reopening the number closes the previous icon window, so each refresh
 // leaves exactly one window per icon behind.

@@ -9,4 +9,6 @@ std::string FeedAddress(const std::string& cityCode) {
   return "http://" + host + "/xml/" + cityCode + "_1.xml";
 }
 
-void SetFeedHost(const std::string& host) { feedHostOverride = host; }
+void SetFeedHost(const std::string& host) {
+  feedHostOverride = host;
+}

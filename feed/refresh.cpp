@@ -28,8 +28,12 @@ void FetchAndInterpret() {
 
 }  // namespace
 
-void SetRefreshCityCode(const std::string& code) { cityCode = code; }
-const std::string& RefreshCityCode() { return cityCode; }
+void SetRefreshCityCode(const std::string& code) {
+  cityCode = code;
+}
+const std::string& RefreshCityCode() {
+  return cityCode;
+}
 
 void CALLBACK RefreshWeather(HWND, UINT, UINT_PTR, DWORD) {
   FetchAndInterpret();

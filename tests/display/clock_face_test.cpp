@@ -20,7 +20,9 @@ const int kDigitWidth = 48;
 const int kDigitHeight = 83;
 
 DateValue timeOfDay = 0;
-DateValue InjectedClock() { return timeOfDay; }
+DateValue InjectedClock() {
+  return timeOfDay;
+}
 
 DateValue At(int hour, int minute, int second) {
   DateFields f;
@@ -34,7 +36,9 @@ DateValue At(int hour, int minute, int second) {
 }
 
 // Digit n is a solid colour of its own (0x00RRGGBB).
-uint32_t DigitColour(int digit) { return 0x101010u * static_cast<uint32_t>(digit + 1) + 0x400000u; }
+uint32_t DigitColour(int digit) {
+  return 0x101010u * static_cast<uint32_t>(digit + 1) + 0x400000u;
+}
 
 // A picture whose every pixel differs: colour from the position, alpha
 // varying too, so any blending or premultiplying shows.
@@ -46,13 +50,17 @@ uint32_t PatternPixel(int x, int y) {
 
 void LoadDigit(int digit, int width, int height, uint32_t (*pixel)(int, int, int)) {
   const std::string file = "Digits/" + std::to_string(digit) + ".png";
-  WriteFileBytes(file, MakePng(RgbaPicture(width, height,
-                                           [&](int x, int y) { return pixel(digit, x, y); })));
+  WriteFileBytes(
+      file, MakePng(RgbaPicture(width, height, [&](int x, int y) { return pixel(digit, x, y); })));
   ASSERT_NE(LoadImageSlot(kFirstDigitImage + digit, file.c_str()), nullptr) << file;
 }
 
-uint32_t Solid(int digit, int, int) { return 0xFF000000u | DigitColour(digit); }
-uint32_t Pattern(int, int x, int y) { return PatternPixel(x, y); }
+uint32_t Solid(int digit, int, int) {
+  return 0xFF000000u | DigitColour(digit);
+}
+uint32_t Pattern(int, int x, int y) {
+  return PatternPixel(x, y);
+}
 
 // The window's pixels as 0x00RRGGBB, read back from its device context.
 std::vector<uint32_t> ReadWindow(int window, int x, int y, int width, int height) {
@@ -81,7 +89,9 @@ std::vector<uint32_t> ReadWindow(int window, int x, int y, int width, int height
   return pixels;
 }
 
-uint32_t PixelAt(int window, int x, int y) { return ReadWindow(window, x, y, 1, 1)[0]; }
+uint32_t PixelAt(int window, int x, int y) {
+  return ReadWindow(window, x, y, 1, 1)[0];
+}
 
 // The digit each cell shows, by its colour; -1 when no digit colour is there.
 std::vector<int> ShownDigits() {
@@ -107,8 +117,8 @@ class ClockFace : public ::testing::Test {
     WriteFileBytes("Resources/base.png",
                    MakePng(RgbaPicture(300, 200, [](int, int) { return 0xFF204060u; })));
     ASSERT_NE(LoadImageSlot(kBaseImage, "Resources/base.png"), nullptr);
-    ASSERT_TRUE(OpenWindowSlot(kClockOverlay, 200, 100, 0, 0, "Test", WS_POPUP | CreateHidden,
-                               nullptr));
+    ASSERT_TRUE(
+        OpenWindowSlot(kClockOverlay, 200, 100, 0, 0, "Test", WS_POPUP | CreateHidden, nullptr));
     MakeLayered(WindowHandle(kClockOverlay));
     PresentLayered(WindowHandle(kClockOverlay), kBaseImage, 255);
     SwitchToColourKey(kClockOverlay);
@@ -150,8 +160,8 @@ TEST_F(ClockFace, CopiesADigitOfTheCellSizePixelForPixel) {
   LoadDigit(7, kDigitWidth, kDigitHeight, Pattern);
   timeOfDay = At(7, 0, 0);  // 07:00: the pattern lands in the second cell
   RedrawClock();
-  const std::vector<uint32_t> shown = ReadWindow(kClockOverlay, kCellLeft[1], 0, kDigitWidth,
-                                                 kDigitHeight);
+  const std::vector<uint32_t> shown =
+      ReadWindow(kClockOverlay, kCellLeft[1], 0, kDigitWidth, kDigitHeight);
   int wrong = 0;
   for (int y = 0; y < kDigitHeight; ++y)
     for (int x = 0; x < kDigitWidth; ++x)

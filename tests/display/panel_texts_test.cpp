@@ -42,11 +42,10 @@ TEST(PanelTexts, LiteralsAreSingleByteCp1251) {
   EXPECT_EQ(t.temperatureRange.substr(t.temperatureRange.size() - 2), Bytes({0xB0, 'C'}));
   EXPECT_EQ(t.wind.substr(0, 5), Bytes({0xC2, 0xE5, 0xF2, '.', ' '}));
   EXPECT_EQ(t.wind.substr(t.wind.size() - 3), Bytes({'m', 0x5C, 'c'}));
-  EXPECT_EQ(t.humidity, Bytes({0xC2, 0xEB, 0xE0, 0xE6, ':', ' ', '8', '0', '.', '.', '.', '9',
-                               '5', ' ', '%'}));
-  EXPECT_EQ(BuildTomorrowText(FullPeriod()),
-            Bytes({0xC7, 0xE0, 0xE2, 0xF2, 0xF0, 0xE0, ':', ' ', '-', '3', '/', '+', '2', ' ', 0xB0,
-                   'C'}));
+  EXPECT_EQ(t.humidity,
+            Bytes({0xC2, 0xEB, 0xE0, 0xE6, ':', ' ', '8', '0', '.', '.', '.', '9', '5', ' ', '%'}));
+  EXPECT_EQ(BuildTomorrowText(FullPeriod()), Bytes({0xC7, 0xE0, 0xE2, 0xF2, 0xF0, 0xE0, ':', ' ',
+                                                    '-', '3', '/', '+', '2', ' ', 0xB0, 'C'}));
 }
 
 TEST(PanelTexts, EmptyModelLeavesTheLiteralsAlone) {

@@ -16,7 +16,9 @@
 namespace {
 
 DateValue timeOfDay = 0;
-DateValue InjectedClock() { return timeOfDay; }
+DateValue InjectedClock() {
+  return timeOfDay;
+}
 
 DateValue At(int hour, int minute, int second) {
   DateFields f;
@@ -29,7 +31,9 @@ DateValue At(int hour, int minute, int second) {
   return DateFromFields(f);
 }
 
-ForecastPeriod& Period(int slot) { return Forecast().forecastTable[slot]; }
+ForecastPeriod& Period(int slot) {
+  return Forecast().forecastTable[slot];
+}
 
 void SetSky(int slot, const char* precipitation, const char* cloudiness) {
   Period(slot).precipitationText = precipitation;
@@ -41,7 +45,9 @@ void Refresh() {
   UpdateWeatherPanels(3);
 }
 
-bool Visible(int window) { return WindowHandle(window) && IsWindowVisible(WindowHandle(window)); }
+bool Visible(int window) {
+  return WindowHandle(window) && IsWindowVisible(WindowHandle(window));
+}
 
 void ExpectShows(int window, const char* iconFile) {
   const SIZE expected = WeatherIconSize(iconFile);
@@ -110,13 +116,13 @@ TEST_F(WeatherPanels, EmptyModelShowsOnlyTheLiteralsAndKeepsTheTitle) {
 }
 
 TEST_F(WeatherPanels, ShowTheMainWindowsForAnyPeriodButWriteNothingElse) {
-  for (int window : {kMainWindow, kForecastWindow, kLeftFlipWindow, kRightFlipWindow,
-                     kClockOverlay, kForecastOverlay})
+  for (int window : {kMainWindow, kForecastWindow, kLeftFlipWindow, kRightFlipWindow, kClockOverlay,
+                     kForecastOverlay})
     ASSERT_FALSE(Visible(window));
   Period(1).temperatureMin = "1";
   UpdateWeatherPanels(2);
-  for (int window : {kMainWindow, kForecastWindow, kLeftFlipWindow, kRightFlipWindow,
-                     kClockOverlay, kForecastOverlay})
+  for (int window : {kMainWindow, kForecastWindow, kLeftFlipWindow, kRightFlipWindow, kClockOverlay,
+                     kForecastOverlay})
     EXPECT_TRUE(Visible(window)) << window;
   EXPECT_EQ(ControlTextBytes(kTodayText), "Сегодня");
   EXPECT_EQ(WindowHandle(kDayIconWindow), nullptr);

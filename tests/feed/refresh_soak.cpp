@@ -97,9 +97,10 @@ TEST(RefreshTiming, MedianOfFiftyAgainstAContentLengthFeed) {
     panels.push_back(Milliseconds(t2, t3));
     whole.push_back(Milliseconds(t3, t4));
   }
-  std::printf("median of 50: download %.2f ms, load+walk %.3f ms, panel update %.2f ms, "
-              "whole refresh %.2f ms\n",
-              Median(download), Median(loadWalk), Median(panels), Median(whole));
+  std::printf(
+      "median of 50: download %.2f ms, load+walk %.3f ms, panel update %.2f ms, "
+      "whole refresh %.2f ms\n",
+      Median(download), Median(loadWalk), Median(panels), Median(whole));
   // With a Content-Length the download ends with its last byte, never after
   // a second of silence.
   EXPECT_LT(Median(download), 1000.0);

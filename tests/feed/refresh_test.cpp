@@ -33,15 +33,14 @@ DateValue Noon() {
   return DateFromFields(f);
 }
 
-const int kTextControls[] = {kTownText,     kSkyText,      kTemperatureRangeText, kDateLineText,
-                             kWindText,     kHumidityText, kTodayText,            kTomorrowText};
+const int kTextControls[] = {kTownText,     kSkyText,     kTemperatureRangeText,
+                             kDateLineText, kWindText,    kHumidityText,
+                             kTodayText,    kTomorrowText};
 
 struct Shown {
   std::vector<std::string> texts;
   std::string title;
-  bool operator==(const Shown& other) const {
-    return texts == other.texts && title == other.title;
-  }
+  bool operator==(const Shown& other) const { return texts == other.texts && title == other.title; }
 };
 
 Shown WhatIsShown() {
@@ -163,13 +162,13 @@ TEST_F(RefreshWeatherTest, BeforeAnySuccessOnlyTheLiteralsShow) {
   SetFeedHost(DeadHost());
   RefreshWeather();
   const Shown shown = WhatIsShown();
-  EXPECT_EQ(shown.texts, (std::vector<std::string>{"", ", ", "...°C", "", "Вет.     ...m\\c",
-                                                   "Влаж: ... %", "Сегодня: / °C",
-                                                   "Завтра: / °C"}));
+  EXPECT_EQ(shown.texts,
+            (std::vector<std::string>{"", ", ", "...°C", "", "Вет.     ...m\\c", "Влаж: ... %",
+                                      "Сегодня: / °C", "Завтра: / °C"}));
   EXPECT_EQ(shown.title, "Погода");
   EXPECT_FALSE(std::filesystem::exists("nim.xml"));
-  for (int window : {kMainWindow, kForecastWindow, kLeftFlipWindow, kRightFlipWindow,
-                     kClockOverlay, kForecastOverlay})
+  for (int window : {kMainWindow, kForecastWindow, kLeftFlipWindow, kRightFlipWindow, kClockOverlay,
+                     kForecastOverlay})
     EXPECT_TRUE(IsWindowVisible(WindowHandle(window))) << window;
 }
 

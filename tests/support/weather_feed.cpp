@@ -35,8 +35,8 @@ std::string FourPeriodFeed() {
                     Attribute("id", "27612") + Attribute("sname", "%CC%EE%F1%EA%E2%E0") + ">\n";
   for (const PeriodValues& p : kPeriods) {
     xml += "  <FORECAST" + Attribute("day", p.day) + Attribute("month", "12") +
-           Attribute("year", "2026") + Attribute("hour", p.hour) +
-           Attribute("weekday", p.weekday) + ">\n";
+           Attribute("year", "2026") + Attribute("hour", p.hour) + Attribute("weekday", p.weekday) +
+           ">\n";
     xml += "   <sky" + Attribute("cloudiness", p.cloudiness) +
            Attribute("precipitation", p.precipitation) + "/>\n";
     xml += "   <TEMPERATURE" + Attribute("min", p.temperatureMin) +

@@ -93,5 +93,9 @@ SIZE WindowClientSize(int window) {
   return {r.right - r.left, r.bottom - r.top};
 }
 
-std::string ControlTextBytes(int control) { return TextOf(ControlHandle(control)); }
-std::string WindowTitleBytes(int window) { return TextOf(WindowHandle(window)); }
+std::string ControlTextBytes(int control) {
+  return TextOf(ControlHandle(control));
+}
+std::string WindowTitleBytes(int window) {
+  return TextOf(WindowHandle(window));
+}

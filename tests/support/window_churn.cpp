@@ -68,8 +68,8 @@ WindowChurn::~WindowChurn() {
 }
 
 void WindowChurn::Round() {
-  for (int number : {kMainWindow, kForecastWindow, kLeftFlipWindow, kRightFlipWindow,
-                     kClockOverlay, kForecastOverlay})
+  for (int number : {kMainWindow, kForecastWindow, kLeftFlipWindow, kRightFlipWindow, kClockOverlay,
+                     kForecastOverlay})
     ShowWindow(WindowHandle(number), SW_SHOWNORMAL);
   for (int i = 0; i < 4; ++i) {
     if (windows_[i]) {
