@@ -181,6 +181,12 @@ TEST_F(RefreshWeatherTest, EmptyBodyEmptiesTheFileButKeepsTheModel) {
   RefreshWeather();
   EXPECT_EQ(std::filesystem::file_size("nim.xml"), 0u);
   EXPECT_EQ(WhatIsShown(), good);
+
+  // The next good answer fills the file again.
+  Serve(OkResponse(FourPeriodFeed()));
+  RefreshWeather();
+  EXPECT_EQ(ReadFileBytes("nim.xml"), FourPeriodFeed());
+  EXPECT_EQ(WhatIsShown(), good);
 }
 
 TEST_F(RefreshWeatherTest, BodyThatIsNoFeedChangesNothing) {
