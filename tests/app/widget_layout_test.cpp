@@ -56,20 +56,6 @@ TEST(FollowPlacement, MovesAllFourteenInOrderReadingTheEdgeAfresh) {
   }
 }
 
-TEST(CloudOpenings, OpenInTheirOrderWithTheirPicturesAndPlaces) {
-  const CloudOpening expected[] = {
-      {kCloud4Window, kCloud4Image, 140, 140},  {kCloud5Window, kCloud5Image, -190, 100},
-      {kCloud7Window, kCloud7Image, -80, 220},  {kCloud6Window, kCloud6Image, 150, 190},
-      {kCloud1Window, kCloud1Image, -190, 100},
-  };
-  for (int i = 0; i < kCloudCount; ++i) {
-    EXPECT_EQ(kCloudOpenings[i].window, expected[i].window);
-    EXPECT_EQ(kCloudOpenings[i].image, expected[i].image);
-    EXPECT_EQ(kCloudOpenings[i].dx, expected[i].dx);
-    EXPECT_EQ(kCloudOpenings[i].dy, expected[i].dy);
-  }
-}
-
 TEST(Rows, CloudSixtyFiveDropsFromItsOpeningRowToItsFollowRow) {
   EXPECT_EQ(CloudOpeningRow(kCloud1Window), 100);
   EXPECT_EQ(FollowerRow(kCloud1Window), 200);
