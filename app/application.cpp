@@ -103,10 +103,10 @@ void OpenClockPlates() {
     CreateImageControl(kFirstDigitImageControl + i, digitX[i], 2, 48, 83, nullptr);
   CreateTextControl(kTownText, 10, 105, 100, 20, "");
   CreateTextControl(kSkyText, 10, 126, 150, 15, "");
-  CreateTextControl(kPrecipitationText, 10, 142, 80, 15, "");
-  CreateTextControl(kTemperatureText, 170, 105, 130, 20, "");
-  CreateTextControl(kDateText, 175, 126, 130, 15, "");
-  CreateTextControl(kWindHumidityText, 190, 142, 110, 15, "");
+  CreateTextControl(kTemperatureRangeText, 10, 142, 80, 15, "");
+  CreateTextControl(kDateLineText, 170, 105, 130, 20, "");
+  CreateTextControl(kWindText, 175, 126, 130, 15, "");
+  CreateTextControl(kHumidityText, 190, 142, 110, 15, "");
 }
 
 void StyleTexts() {
@@ -115,9 +115,9 @@ void StyleTexts() {
   // The date text keeps the default GUI font.
   SetControlFont(kTownText, FontSlotHandle(kLargeFont));
   SetControlFont(kSkyText, FontSlotHandle(kSmallFont));
-  SetControlFont(kPrecipitationText, FontSlotHandle(kSmallFont));
-  SetControlFont(kTemperatureText, FontSlotHandle(kLargeFont));
-  SetControlFont(kWindHumidityText, FontSlotHandle(kSmallFont));
+  SetControlFont(kTemperatureRangeText, FontSlotHandle(kSmallFont));
+  SetControlFont(kDateLineText, FontSlotHandle(kLargeFont));
+  SetControlFont(kHumidityText, FontSlotHandle(kSmallFont));
   for (int text = kTownText; text <= kTomorrowText; ++text) {
     SetControlColour(text, ControlTextColour, kWhite);
     SetControlColour(text, ControlBackColour, KeyColour);

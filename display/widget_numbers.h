@@ -25,18 +25,12 @@ const int kCityWindow = 91;
 // Controls.
 const int kTownText = 20;
 const int kSkyText = 21;
-const int kPrecipitationText = 22;
-const int kTemperatureText = 23;
-const int kDateText = 24;
-const int kWindHumidityText = 25;
-const int kTodayText = 26;
-const int kTomorrowText = 27;
-// What controls 22 to 25 show, by the panel layout: temperature range,
-// date line, wind, humidity.
 const int kTemperatureRangeText = 22;
 const int kDateLineText = 23;
 const int kWindText = 24;
 const int kHumidityText = 25;
+const int kTodayText = 26;
+const int kTomorrowText = 27;
 const int kFirstDigitImageControl = 82;  // 82 to 85, empty
 const int kCityList = 92;
 

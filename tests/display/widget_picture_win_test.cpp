@@ -141,10 +141,10 @@ TEST(WidgetPicture, PlatesCardsTextsAndIconsComposeIntoOneWidget) {
   SwitchToColourKey(kClockOverlay);
   AddText(kTownText, 10, 105, 100, 20, "Москва", kLargeFont);
   AddText(kSkyText, 10, 126, 150, 15, "Малооблачно, Без осадков", kSmallFont);
-  AddText(kPrecipitationText, 10, 142, 80, 15, "-3...+1°C", kSmallFont);
-  AddText(kTemperatureText, 170, 105, 130, 20, "7 декабря, пн", kLargeFont);
-  AddText(kDateText, 175, 126, 130, 15, "Вет. С-З    2...4m\\c", 0);
-  AddText(kWindHumidityText, 190, 142, 110, 15, "Влаж: 71...85 %", kSmallFont);
+  AddText(kTemperatureRangeText, 10, 142, 80, 15, "-3...+1°C", kSmallFont);
+  AddText(kDateLineText, 170, 105, 130, 20, "7 декабря, пн", kLargeFont);
+  AddText(kWindText, 175, 126, 130, 15, "Вет. С-З    2...4m\\c", 0);
+  AddText(kHumidityText, 190, 142, 110, 15, "Влаж: 71...85 %", kSmallFont);
   for (int number : {kMainWindow, kForecastWindow, kLeftFlipWindow, kRightFlipWindow, kClockOverlay,
                      kForecastOverlay})
     SetWindowHidden(number, 0);
