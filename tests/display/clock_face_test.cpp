@@ -12,28 +12,13 @@
 #include "services/windows.h"
 #include "tests/support/png_maker.h"
 #include "tests/support/scratch_dir.h"
+#include "tests/support/test_clock.h"
 
 namespace {
 
 const int kCellLeft[4] = {37, 90, 165, 217};
 const int kDigitWidth = 48;
 const int kDigitHeight = 83;
-
-DateValue timeOfDay = 0;
-DateValue InjectedClock() {
-  return timeOfDay;
-}
-
-DateValue At(int hour, int minute, int second) {
-  DateFields f;
-  f.year = 2026;
-  f.month = 12;
-  f.day = 7;
-  f.hour = hour;
-  f.minute = minute;
-  f.second = second;
-  return DateFromFields(f);
-}
 
 // Digit n is a solid colour of its own (0x00RRGGBB).
 uint32_t DigitColour(int digit) {

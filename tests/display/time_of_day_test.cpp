@@ -1,19 +1,9 @@
 #include "display/time_of_day.h"
 
 #include <gtest/gtest.h>
+#include "tests/support/test_clock.h"
 
 namespace {
-
-DateValue At(int hour, int minute, int second) {
-  DateFields f;
-  f.year = 2026;
-  f.month = 12;
-  f.day = 7;
-  f.hour = hour;
-  f.minute = minute;
-  f.second = second;
-  return DateFromFields(f);
-}
 
 std::vector<int> Cells(DateValue date) {
   const ClockDigits d = ClockDigitsOf(TimeOfDayText(date));

@@ -12,24 +12,9 @@
 #include "services/windows.h"
 #include "tests/support/scratch_dir.h"
 #include "tests/support/widget_windows.h"
+#include "tests/support/test_clock.h"
 
 namespace {
-
-DateValue timeOfDay = 0;
-DateValue InjectedClock() {
-  return timeOfDay;
-}
-
-DateValue At(int hour, int minute, int second) {
-  DateFields f;
-  f.year = 2026;
-  f.month = 12;
-  f.day = 7;
-  f.hour = hour;
-  f.minute = minute;
-  f.second = second;
-  return DateFromFields(f);
-}
 
 ForecastPeriod& Period(int slot) {
   return Forecast().forecastTable[slot];
