@@ -13,8 +13,8 @@ int MakeLayered(HWND window) {
 
 namespace {
 
-// The working copy that is premultiplied and handed to the platform.
-HBITMAP CreateWorkingSection(HDC dc, int width, int height, void** bits) {
+// 32 bits per pixel, bottom-up, as the slots keep their pictures.
+BITMAPINFO Header32(int width, int height) {
   BITMAPINFO header = {};
   header.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
   header.bmiHeader.biWidth = width;
@@ -22,6 +22,12 @@ HBITMAP CreateWorkingSection(HDC dc, int width, int height, void** bits) {
   header.bmiHeader.biPlanes = 1;
   header.bmiHeader.biBitCount = 32;
   header.bmiHeader.biCompression = BI_RGB;
+  return header;
+}
+
+// The working copy that is premultiplied and handed to the platform.
+HBITMAP CreateWorkingSection(HDC dc, int width, int height, void** bits) {
+  BITMAPINFO header = Header32(width, height);
   HBITMAP section = CreateDIBSection(dc, &header, DIB_RGB_COLORS, bits, nullptr, 0);
   if (section && !*bits) {
     DeleteObject(section);
@@ -33,13 +39,7 @@ HBITMAP CreateWorkingSection(HDC dc, int width, int height, void** bits) {
 // The slot's pixels as 32-bit values, read into the working section; a
 // 24-bit picture reads with alpha 0.
 bool ReadPixels(HDC dc, HANDLE image, int width, int height, void* bits) {
-  BITMAPINFO header = {};
-  header.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  header.bmiHeader.biWidth = width;
-  header.bmiHeader.biHeight = height;
-  header.bmiHeader.biPlanes = 1;
-  header.bmiHeader.biBitCount = 32;
-  header.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO header = Header32(width, height);
   return GetDIBits(dc, static_cast<HBITMAP>(image), 0, static_cast<UINT>(height), bits, &header,
                    DIB_RGB_COLORS) == height;
 }
