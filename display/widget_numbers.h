@@ -3,18 +3,18 @@
 // files, tray icon, menu and timers, kept in one place.
 
 // Windows.
-const int kMainWindow = 55;           // base plate, the one the user drags
-const int kForecastWindow = 56;       // forecast plate
+const int kMainWindow = 55;      // base plate, the one the user drags
+const int kForecastWindow = 56;  // forecast plate
 const int kLeftFlipWindow = 57;
 const int kRightFlipWindow = 58;
-const int kClockOverlay = 59;         // colour-key overlay over the base plate
+const int kClockOverlay = 59;  // colour-key overlay over the base plate
 const int kDayIconWindow = 60;
-const int kForecastOverlay = 61;      // colour-key overlay over the forecast plate
-const int kTodayIconWindow = 62;      // small icon of period 1
-const int kTomorrowIconWindow = 63;   // small icon of period 3
-const int kFirstCloudWindow = 64;     // clouds are 64 to 68
+const int kForecastOverlay = 61;     // colour-key overlay over the forecast plate
+const int kTodayIconWindow = 62;     // small icon of period 1
+const int kTomorrowIconWindow = 63;  // small icon of period 3
+const int kFirstCloudWindow = 64;    // clouds are 64 to 68
 const int kLastCloudWindow = 68;
-const int kCloud5Window = 64;        // each cloud window by its picture
+const int kCloud5Window = 64;  // each cloud window by its picture
 const int kCloud1Window = 65;
 const int kCloud7Window = 66;
 const int kCloud6Window = 67;

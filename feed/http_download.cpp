@@ -23,7 +23,9 @@ constexpr int64_t kDownloadLimitSeconds = 60;
 bool socketsStarted = false;
 std::vector<SOCKET> openSockets;  // closed at shutdown if a download was cut off
 
-SOCKET SocketOf(const TcpConnection& connection) { return static_cast<SOCKET>(connection.socket); }
+SOCKET SocketOf(const TcpConnection& connection) {
+  return static_cast<SOCKET>(connection.socket);
+}
 
 bool Finished(const HttpResponse& r) {
   return r.state == ResponseState::Complete || r.state == ResponseState::Rejected;
@@ -34,8 +36,8 @@ bool HeadersAccepted(const HttpResponse& r) {
 }
 
 HANDLE CreateTargetFile(const std::string& fileName) {
-  return CreateFileA(fileName.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                     FILE_ATTRIBUTE_NORMAL, nullptr);
+  return CreateFileA(fileName.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 }  // namespace
@@ -63,7 +65,8 @@ bool OpenTcpConnection(const std::string& host, uint16_t port, TcpConnection* co
   if (address.sin_addr.s_addr == INADDR_NONE) {
     const hostent* found = gethostbyname(host.c_str());
     if (!found || found->h_addrtype != AF_INET || !found->h_addr_list[0]) return false;
-    std::copy_n(found->h_addr_list[0], sizeof address.sin_addr, reinterpret_cast<char*>(&address.sin_addr));
+    std::copy_n(found->h_addr_list[0], sizeof address.sin_addr,
+                reinterpret_cast<char*>(&address.sin_addr));
   }
   const SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
   if (s == INVALID_SOCKET) return false;
@@ -124,7 +127,8 @@ bool DownloadToFile(const std::string& url, const std::string& fileName) {
 
   ElapsedSeconds total;
   StartElapsed(&total, CurrentDate());
-  bool ok = SendAll(connection, request.data(), static_cast<int>(request.size()), kSendLimitSeconds);
+  bool ok =
+      SendAll(connection, request.data(), static_cast<int>(request.size()), kSendLimitSeconds);
 
   std::vector<char> buffer(parts.host.size() + 1024);
   HttpResponse response;
@@ -133,7 +137,8 @@ bool DownloadToFile(const std::string& url, const std::string& fileName) {
   // A failed write ends the body: later bytes would leave a hole in the file.
   const BodySink sink = [&](const char* bytes, size_t count) {
     DWORD done = 0;
-    if (!writeFailed && (!WriteFile(file, bytes, static_cast<DWORD>(count), &done, nullptr) || done != count))
+    if (!writeFailed &&
+        (!WriteFile(file, bytes, static_cast<DWORD>(count), &done, nullptr) || done != count))
       writeFailed = true;
   };
 

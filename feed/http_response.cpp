@@ -19,7 +19,9 @@ bool IsCSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -241,7 +243,8 @@ size_t TakeBodyBytes(HttpResponse* r, const char* bytes, size_t count, const Bod
     case BodyMode::Chunked:
       return TakeChunkBytes(r, bytes, count, sink);
     case BodyMode::UntilSilence: {
-      const size_t take = Deliver(r, bytes, std::min<size_t>(count, kMaxBodyBytes - r->written), sink);
+      const size_t take =
+          Deliver(r, bytes, std::min<size_t>(count, kMaxBodyBytes - r->written), sink);
       if (r->written >= kMaxBodyBytes) EndBody(r, true);
       return take;
     }
@@ -277,11 +280,12 @@ UrlParts SplitUrl(const std::string& url) {
 
 bool FormatRequest(const UrlParts& url, std::string* request) {
   request->clear();
-  if (url.host.empty() || HasControlByte(url.host) || HasControlByte(url.pathAndQuery)) return false;
+  if (url.host.empty() || HasControlByte(url.host) || HasControlByte(url.pathAndQuery))
+    return false;
   const std::string portSuffix = url.port == 80 ? std::string() : ":" + std::to_string(url.port);
   if (url.pathAndQuery.size() + portSuffix.size() > kMaxPathAndPort) return false;
-  *request = "GET /" + url.pathAndQuery + " HTTP/1.1\r\nAccept: */*\r\nHost: " + url.host + portSuffix +
-             "\r\nConnection: close\r\n\r\n";
+  *request = "GET /" + url.pathAndQuery + " HTTP/1.1\r\nAccept: */*\r\nHost: " + url.host +
+             portSuffix + "\r\nConnection: close\r\n\r\n";
   return true;
 }
 
@@ -325,7 +329,8 @@ size_t NextReceiveSize(const HttpResponse& r) {
 }
 
 int ReceiveLimitSeconds(const HttpResponse& r) {
-  const bool silenceEnds = r.state == ResponseState::ReadingBody && r.mode == BodyMode::UntilSilence;
+  const bool silenceEnds =
+      r.state == ResponseState::ReadingBody && r.mode == BodyMode::UntilSilence;
   return silenceEnds ? 1 : 10;
 }
 

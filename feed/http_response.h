@@ -70,7 +70,8 @@ using BodySink = std::function<void(const char* bytes, size_t count)>;
 // were used: it stops right after the header block so that the caller can
 // create the file before the first body byte, and once the response is
 // Complete or Rejected (later bytes belong to no body).
-size_t TakeResponseBytes(HttpResponse* response, const char* bytes, size_t count, const BodySink& sink);
+size_t TakeResponseBytes(HttpResponse* response, const char* bytes, size_t count,
+                         const BodySink& sink);
 
 // How many bytes the next receive should ask for, and how long it may wait.
 size_t NextReceiveSize(const HttpResponse& response);

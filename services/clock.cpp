@@ -7,7 +7,9 @@ namespace {
 DateSource dateSource = nullptr;
 }
 
-void SetDateSource(DateSource source) { dateSource = source; }
+void SetDateSource(DateSource source) {
+  dateSource = source;
+}
 
 DateValue CurrentDate() {
   if (dateSource) return dateSource();

@@ -21,7 +21,8 @@ void CivilFromDays(int64_t days, DateFields* fields) {
   days += 719468;
   const int64_t era = days / 146097;
   const int64_t dayOfEra = days - era * 146097;
-  const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  const int64_t yearOfEra =
+      (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
   const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
   const int64_t monthIndex = (5 * dayOfYear + 2) / 153;
   fields->day = static_cast<int>(dayOfYear - (153 * monthIndex + 2) / 5 + 1);

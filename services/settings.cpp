@@ -28,7 +28,8 @@ bool WriteWithWriteFile(void* file, const char* bytes, size_t count) {
   while (count > 0) {
     DWORD done = 0;
     const DWORD piece = count > 0x10000000 ? 0x10000000 : static_cast<DWORD>(count);
-    if (!WriteFile(static_cast<HANDLE>(file), bytes, piece, &done, nullptr) || done == 0) return false;
+    if (!WriteFile(static_cast<HANDLE>(file), bytes, piece, &done, nullptr) || done == 0)
+      return false;
     bytes += done;
     count -= done;
   }
@@ -38,7 +39,8 @@ bool WriteWithWriteFile(void* file, const char* bytes, size_t count) {
 SettingsWriter writer = WriteWithWriteFile;
 
 HANDLE OpenExisting(const std::string& path, DWORD access, DWORD share) {
-  return CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                     nullptr);
 }
 
 bool ReadWholeFile(HANDLE handle, std::string* bytes) {
@@ -48,7 +50,8 @@ bool ReadWholeFile(HANDLE handle, std::string* bytes) {
   size_t got = 0;
   while (got < bytes->size()) {
     DWORD done = 0;
-    if (!ReadFile(handle, &(*bytes)[got], static_cast<DWORD>(bytes->size() - got), &done, nullptr)) return false;
+    if (!ReadFile(handle, &(*bytes)[got], static_cast<DWORD>(bytes->size() - got), &done, nullptr))
+      return false;
     if (done == 0) break;  // shorter than announced: keep what is there
     got += done;
   }
@@ -67,7 +70,8 @@ std::string DirectoryOf(const std::string& path) {
 std::string WriteReplacement(const std::string& path, const std::string& bytes) {
   char temp[MAX_PATH + 16];
   if (!GetTempFileNameA(DirectoryOf(path).c_str(), "ini", 0, temp)) return std::string();
-  HANDLE file = CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file =
+      CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   bool written = file != INVALID_HANDLE_VALUE && writer(file, bytes.data(), bytes.size()) &&
                  FlushFileBuffers(file);
   if (file != INVALID_HANDLE_VALUE) written = CloseHandle(file) && written;
@@ -81,15 +85,17 @@ std::string WriteReplacement(const std::string& path, const std::string& bytes) 
 void WriteBack() {
   const std::string temp = WriteReplacement(settings.path, RenderSettingsText(settings.text));
   const bool replacing = settings.handle != INVALID_HANDLE_VALUE;
-  const DWORD attributes = replacing ? GetFileAttributesA(settings.path.c_str()) : INVALID_FILE_ATTRIBUTES;
+  const DWORD attributes =
+      replacing ? GetFileAttributesA(settings.path.c_str()) : INVALID_FILE_ATTRIBUTES;
   if (replacing) {
     CloseHandle(settings.handle);
     settings.handle = INVALID_HANDLE_VALUE;
   }
   if (temp.empty()) return;
   if (attributes != INVALID_FILE_ATTRIBUTES)
-    SetFileAttributesA(temp.c_str(), attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                                                   FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED));
+    SetFileAttributesA(temp.c_str(),
+                       attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                     FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED));
   // A file that appeared since opening is somebody's: it is not replaced.
   const DWORD flags = MOVEFILE_WRITE_THROUGH | (replacing ? MOVEFILE_REPLACE_EXISTING : 0);
   if (!MoveFileExA(temp.c_str(), settings.path.c_str(), flags)) DeleteFileA(temp.c_str());
@@ -104,7 +110,8 @@ bool OpenSettings(const std::string& path) {
   HANDLE handle = OpenExisting(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ);
   if (handle == INVALID_HANDLE_VALUE) {
     handle = OpenExisting(path, GENERIC_READ, FILE_SHARE_READ);
-    if (handle == INVALID_HANDLE_VALUE) handle = OpenExisting(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    if (handle == INVALID_HANDLE_VALUE)
+      handle = OpenExisting(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
     settings.readOnly = handle != INVALID_HANDLE_VALUE;
   }
   std::string bytes;
@@ -142,4 +149,6 @@ void CloseSettings() {
   settings = SettingsFile{};
 }
 
-void SetSettingsWriter(SettingsWriter replacement) { writer = replacement ? replacement : WriteWithWriteFile; }
+void SetSettingsWriter(SettingsWriter replacement) {
+  writer = replacement ? replacement : WriteWithWriteFile;
+}

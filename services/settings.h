@@ -15,7 +15,8 @@ bool OpenSettings(const std::string& path);
 // The value of key (letter case ignored) above the first group header, with
 // surrounding blanks removed; defaultValue, unchanged, when there is none or
 // nothing is open.
-std::string ReadSettingString(const std::string& key, const std::string& defaultValue = std::string());
+std::string ReadSettingString(const std::string& key,
+                              const std::string& defaultValue = std::string());
 
 // Sets or adds key; the key is stored in the caller's spelling. Does nothing
 // when nothing is open, and refuses a key or value that could not be read

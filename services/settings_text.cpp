@@ -6,18 +6,25 @@ namespace {
 
 const char kByteOrderMark[] = "\xEF\xBB\xBF";
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 // A zero byte separates lines like CR and LF, so that stray zeros never turn
 // into key lines of their own.
-bool IsLineEnd(char c) { return c == '\r' || c == '\n' || c == '\0'; }
+bool IsLineEnd(char c) {
+  return c == '\r' || c == '\n' || c == '\0';
+}
 
-bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+bool IsContinuation(unsigned char c) {
+  return (c & 0xC0) == 0x80;
+}
 
 bool EqualIgnoringCase(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i])))
       return false;
   return true;
 }
@@ -118,7 +125,8 @@ int FindSettingKey(const SettingsText& settings, const std::string& key) {
   for (size_t i = 0; i < settings.lines.size(); ++i) {
     const SettingsLine& line = settings.lines[i];
     if (line.kind == SettingsLineKind::GroupLine) break;
-    if (line.kind == SettingsLineKind::KeyLine && EqualIgnoringCase(line.text, key)) return static_cast<int>(i);
+    if (line.kind == SettingsLineKind::KeyLine && EqualIgnoringCase(line.text, key))
+      return static_cast<int>(i);
   }
   return -1;
 }
@@ -141,7 +149,8 @@ void SetSettingValue(SettingsText* settings, const std::string& key, const std::
     return;
   }
   size_t at = 0;
-  while (at < settings->lines.size() && settings->lines[at].kind != SettingsLineKind::GroupLine) ++at;
+  while (at < settings->lines.size() && settings->lines[at].kind != SettingsLineKind::GroupLine)
+    ++at;
   SettingsLine line;
   line.kind = SettingsLineKind::KeyLine;
   line.text = storedKey;
@@ -151,7 +160,8 @@ void SetSettingValue(SettingsText* settings, const std::string& key, const std::
 
 bool SettingRoundTrips(const std::string& key, const std::string& value) {
   if (HasLineBreak(key) || HasLineBreak(value) || key.find('=') != std::string::npos) return false;
-  if (!key.empty() && (IsBlank(key.front()) || IsBlank(key.back()) || key.front() == ';' || key.front() == '['))
+  if (!key.empty() &&
+      (IsBlank(key.front()) || IsBlank(key.back()) || key.front() == ';' || key.front() == '['))
     return false;
   return true;
 }
@@ -168,18 +178,23 @@ std::string Utf8ToSingleBytes(const std::string& text) {
       ++i;
       continue;
     }
-    if (lead >= 0xC2 && lead <= 0xDF) length = 2;
-    else if (lead >= 0xE0 && lead <= 0xEF) length = 3;
-    else if (lead >= 0xF0 && lead <= 0xF4) length = 4;
+    if (lead >= 0xC2 && lead <= 0xDF)
+      length = 2;
+    else if (lead >= 0xE0 && lead <= 0xEF)
+      length = 3;
+    else if (lead >= 0xF0 && lead <= 0xF4)
+      length = 4;
     size_t got = 1;
-    while (length && got < length && i + got < n && IsContinuation(static_cast<unsigned char>(text[i + got])))
+    while (length && got < length && i + got < n &&
+           IsContinuation(static_cast<unsigned char>(text[i + got])))
       ++got;
     if (length == 0 || got < length) {
       ++i;  // begins no complete sequence (overlong leads C0 and C1 included)
       continue;
     }
     if (length == 2) {
-      const unsigned code = ((lead & 0x1Fu) << 6) | (static_cast<unsigned char>(text[i + 1]) & 0x3Fu);
+      const unsigned code =
+          ((lead & 0x1Fu) << 6) | (static_cast<unsigned char>(text[i + 1]) & 0x3Fu);
       out.push_back(code < 256 ? static_cast<char>(code) : '?');
     } else {
       out.push_back('?');

@@ -25,9 +25,7 @@ class SlotTable {
     if (number < 0 || number >= Capacity() || !entries_[number].used) return nullptr;
     return &entries_[number].record;
   }
-  const Record* Find(int number) const {
-    return const_cast<SlotTable*>(this)->Find(number);
-  }
+  const Record* Find(int number) const { return const_cast<SlotTable*>(this)->Find(number); }
   bool InUse(int number) const { return Find(number) != nullptr; }
 
   // Releases what the number held and gives a fresh record marked in use;

@@ -29,7 +29,9 @@ int ReadFromHandle(void* source, unsigned char* into, int capacity) {
 }
 
 // A number with no open file reads as an empty file.
-int ReadNothing(void*, unsigned char*, int) { return 0; }
+int ReadNothing(void*, unsigned char*, int) {
+  return 0;
+}
 
 LineInput InputOf(int number) {
   static LineBuffer empty;
@@ -41,7 +43,9 @@ LineInput InputOf(int number) {
   return LineInput{slot->buffer, ReadFromHandle, slot->handle};
 }
 
-bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsDriveLetter(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
 
 }  // namespace
 
@@ -58,13 +62,21 @@ bool OpenFileForReading(int number, const char* path) {
   return true;
 }
 
-bool IsEndOfFile(int number) { return IsAtEnd(InputOf(number)); }
+bool IsEndOfFile(int number) {
+  return IsAtEnd(InputOf(number));
+}
 
-std::string ReadTextLine(int number) { return ReadLine(InputOf(number)); }
+std::string ReadTextLine(int number) {
+  return ReadLine(InputOf(number));
+}
 
-void CloseFileSlot(int number) { files.Free(number); }
+void CloseFileSlot(int number) {
+  files.Free(number);
+}
 
-void CloseAllFileSlots() { files.FreeAll(); }
+void CloseAllFileSlots() {
+  files.FreeAll();
+}
 
 int64_t QueryFileSize(const char* path) {
   if (!path || !*path) return -1;

@@ -44,8 +44,8 @@ class FeedServer : public ::testing::Test {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                               &process));
+    ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &process));
     if (process.hThread) CloseHandle(process.hThread);
     if (process.hProcess) CloseHandle(process.hProcess);
     for (int tries = 0; tries < 100; ++tries) {
@@ -103,7 +103,8 @@ TEST_F(FeedServer, CitiesDifferAndTheSameCityRepeats) {
     std::string all;
     for (int slot = 1; slot <= 4; ++slot) {
       const ForecastPeriod& p = Forecast().forecastTable[slot];
-      all += p.temperatureMin + "/" + p.temperatureMax + "/" + p.cloudinessText + "/" + p.windMax + ";";
+      all += p.temperatureMin + "/" + p.temperatureMax + "/" + p.cloudinessText + "/" + p.windMax +
+             ";";
     }
     return all;
   };

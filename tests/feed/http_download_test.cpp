@@ -45,7 +45,8 @@ class Download : public ::testing::Test {
   static uint64_t WriteTime() {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExA("nim.xml", GetFileExInfoStandard, &data)) return 0;
-    return (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime;
+    return (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
+           data.ftLastWriteTime.dwLowDateTime;
   }
 
   ScratchDir dir_;
@@ -63,7 +64,9 @@ int64_t Timed(Run run) {
 // A clock that jumps a few seconds at every look, so that the ten-second
 // limits pass in a fraction of a real second.
 std::atomic<DateValue> fakeNow{1000000};
-DateValue RacingClock() { return fakeNow += 2; }
+DateValue RacingClock() {
+  return fakeNow += 2;
+}
 
 TEST_F(Download, ContentLengthInTheFirstBlockReturnsWithoutWaiting) {
   LoopbackServer server([](LoopbackConnection& c) {
@@ -82,8 +85,9 @@ TEST_F(Download, SendsTheExactRequestWithThePortInTheHostHeader) {
   LoopbackServer server(RespondWith("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok"));
   ASSERT_TRUE(DownloadToFile(server.Url("/xml/27612_1.xml?a=b"), "nim.xml"));
   ASSERT_EQ(server.Requests().size(), 1u);
-  EXPECT_EQ(server.Requests()[0], "GET /xml/27612_1.xml?a=b HTTP/1.1\r\nAccept: */*\r\nHost: 127.0.0.1:" +
-                                      std::to_string(server.Port()) + "\r\nConnection: close\r\n\r\n");
+  EXPECT_EQ(server.Requests()[0],
+            "GET /xml/27612_1.xml?a=b HTTP/1.1\r\nAccept: */*\r\nHost: 127.0.0.1:" +
+                std::to_string(server.Port()) + "\r\nConnection: close\r\n\r\n");
 }
 
 TEST_F(Download, HeaderNamesAndBlanksAfterTheColonDoNotMatter) {
@@ -101,7 +105,8 @@ TEST_F(Download, HeaderNamesAndBlanksAfterTheColonDoNotMatter) {
 }
 
 TEST_F(Download, ChunkedBodiesAreDecodedInOneBlockOrDrippedByteByByte) {
-  const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 40\r\nTransfer-Encoding: chunked\r\n\r\n";
+  const std::string head =
+      "HTTP/1.1 200 OK\r\nContent-Length: 40\r\nTransfer-Encoding: chunked\r\n\r\n";
   const std::string chunks = "4\r\n<ab>\r\nA\r\n0123456789\r\n0\r\n\r\n";
   {
     LoopbackServer server(RespondWith(head + chunks));
@@ -135,7 +140,8 @@ TEST_F(Download, WithoutLengthTheBodyEndsAfterOneSecondOfSilence) {
 TEST_F(Download, RefusedAnswersLeaveTheFileExactlyAsItWas) {
   PlantOldFile();
   for (const char* status : {"HTTP/1.1 404 Not Found", "HTTP/1.1 500 Internal Server Error"}) {
-    LoopbackServer server(RespondWith(std::string(status) + "\r\nContent-Length: 9\r\n\r\nnot found"));
+    LoopbackServer server(
+        RespondWith(std::string(status) + "\r\nContent-Length: 9\r\n\r\nnot found"));
     EXPECT_FALSE(DownloadToFile(server.Url("/x"), "nim.xml")) << status;
     ExpectOldFileUntouched();
   }
@@ -147,8 +153,9 @@ TEST_F(Download, RefusedAnswersLeaveTheFileExactlyAsItWas) {
 TEST_F(Download, A302AnswerStoresItsPage) {
   PlantOldFile();
   const std::string page = "<html><body>Moved</body></html>";
-  LoopbackServer server(RespondWith("HTTP/1.1 302 Found\r\nLocation: http://elsewhere/\r\nContent-Length: " +
-                                    std::to_string(page.size()) + "\r\n\r\n" + page));
+  LoopbackServer server(
+      RespondWith("HTTP/1.1 302 Found\r\nLocation: http://elsewhere/\r\nContent-Length: " +
+                  std::to_string(page.size()) + "\r\n\r\n" + page));
   EXPECT_TRUE(DownloadToFile(server.Url("/x"), "nim.xml"));
   EXPECT_EQ(ReadFileBytes("nim.xml"), page);
 }

@@ -33,11 +33,13 @@ Outcome Feed(const std::string& bytes, const std::vector<size_t>& cuts = {}) {
       from += used;
       if (response.state == ResponseState::ReadingBody || response.state == ResponseState::Complete)
         out.headersDone = true;
-      if (response.state == ResponseState::Complete || response.state == ResponseState::Rejected) break;
+      if (response.state == ResponseState::Complete || response.state == ResponseState::Rejected)
+        break;
       if (used == 0) ADD_FAILURE() << "no progress at " << from;
       if (used == 0) break;
     }
-    if (response.state == ResponseState::Complete || response.state == ResponseState::Rejected) break;
+    if (response.state == ResponseState::Complete || response.state == ResponseState::Rejected)
+      break;
   }
   out.state = response.state;
   out.cutShort = response.cutShort;
@@ -130,7 +132,8 @@ TEST(FormatRequest, WritesTheExactRequestWithThePortOnlyWhenNot80) {
   ASSERT_TRUE(FormatRequest(SplitUrl("http://feed.example:80/x"), &request));
   EXPECT_NE(request.find("\r\nHost: feed.example\r\n"), std::string::npos);
   ASSERT_TRUE(FormatRequest(SplitUrl("http://127.0.0.1:8930"), &request));
-  EXPECT_EQ(request, "GET / HTTP/1.1\r\nAccept: */*\r\nHost: 127.0.0.1:8930\r\nConnection: close\r\n\r\n");
+  EXPECT_EQ(request,
+            "GET / HTTP/1.1\r\nAccept: */*\r\nHost: 127.0.0.1:8930\r\nConnection: close\r\n\r\n");
   EXPECT_EQ(request.size(), 58 + std::strlen("127.0.0.1") + std::strlen(":8930"));
 }
 
@@ -182,7 +185,8 @@ TEST(Response, HeaderNamesIgnoreCaseAndBlanksAfterTheColonAreOptional) {
     EXPECT_EQ(out.body, "hello") << header;
   }
   // A two-digit length without a blank is read whole, not from its second digit.
-  EXPECT_EQ(Feed("HTTP/1.1 200 OK\r\nContent-Length:12\r\n\r\n0123456789ABCDEF").body, "0123456789AB");
+  EXPECT_EQ(Feed("HTTP/1.1 200 OK\r\nContent-Length:12\r\n\r\n0123456789ABCDEF").body,
+            "0123456789AB");
 }
 
 TEST(Response, ZeroLengthCompletesAtTheHeaders) {
@@ -195,7 +199,8 @@ TEST(Response, ZeroLengthCompletesAtTheHeaders) {
 }
 
 TEST(Response, LaterHeaderOverridesAndMinusOneMeansNoLength) {
-  EXPECT_EQ(Feed("HTTP/1.1 200 OK\r\nContent-Length: 9\r\nContent-Length: 2\r\n\r\nabcdef").body, "ab");
+  EXPECT_EQ(Feed("HTTP/1.1 200 OK\r\nContent-Length: 9\r\nContent-Length: 2\r\n\r\nabcdef").body,
+            "ab");
   const Outcome none = Feed("HTTP/1.1 200 OK\r\nContent-Length: -1\r\n\r\nabcdef");
   EXPECT_EQ(none.state, ResponseState::ReadingBody);  // until silence
   EXPECT_EQ(none.body, "abcdef");
@@ -203,16 +208,19 @@ TEST(Response, LaterHeaderOverridesAndMinusOneMeansNoLength) {
 
 TEST(Response, ImpossibleLengthsAreRejectedBeforeAnythingIsWritten) {
   for (const char* length : {"-2", "-2147483648", "1048577", "99999999999"}) {
-    const Outcome out = Feed(std::string("HTTP/1.1 200 OK\r\nContent-Length: ") + length + "\r\n\r\nabc");
+    const Outcome out =
+        Feed(std::string("HTTP/1.1 200 OK\r\nContent-Length: ") + length + "\r\n\r\nabc");
     EXPECT_EQ(out.state, ResponseState::Rejected) << length;
     EXPECT_FALSE(out.headersDone) << length;
     EXPECT_EQ(out.body, "") << length;
   }
-  EXPECT_EQ(Feed("HTTP/1.1 200 OK\r\nContent-Length: 1048576\r\n\r\nabc").state, ResponseState::ReadingBody);
+  EXPECT_EQ(Feed("HTTP/1.1 200 OK\r\nContent-Length: 1048576\r\n\r\nabc").state,
+            ResponseState::ReadingBody);
 }
 
 TEST(Response, StatusLineMustHold200Or302) {
-  EXPECT_EQ(Feed("HTTP/1.1 404 Not Found\r\nContent-Length: 3\r\n\r\nabc").state, ResponseState::Rejected);
+  EXPECT_EQ(Feed("HTTP/1.1 404 Not Found\r\nContent-Length: 3\r\n\r\nabc").state,
+            ResponseState::Rejected);
   EXPECT_EQ(Feed("HTTP/1.1 500 Oops\r\n\r\n").state, ResponseState::Rejected);
   EXPECT_EQ(Feed("\r\n\r\n").state, ResponseState::Rejected);
   // Rejected as soon as the status line is complete, without the headers.
@@ -231,14 +239,16 @@ TEST(Response, IncompleteHeadersWaitForMoreAndWriteNothing) {
   EXPECT_EQ(partial.state, ResponseState::ReadingHeaders);
   EXPECT_FALSE(partial.headersDone);
   // Lines ended by LF alone never end the header block.
-  EXPECT_EQ(Feed("HTTP/1.1 200 OK\nContent-Length: 5\n\nhello").state, ResponseState::ReadingHeaders);
+  EXPECT_EQ(Feed("HTTP/1.1 200 OK\nContent-Length: 5\n\nhello").state,
+            ResponseState::ReadingHeaders);
 }
 
 TEST(Response, HeaderBlockIsBoundedAndZeroBytesRejected) {
   std::string huge = "HTTP/1.1 200 OK\r\n";
   while (huge.size() < kMaxHeaderBlock + 10) huge += "X-Padding: 0123456789\r\n";
   EXPECT_EQ(Feed(huge + "\r\nbody").state, ResponseState::Rejected);
-  EXPECT_EQ(Feed(std::string("HTTP/1.1 200 OK\r\nX: a\0b\r\n\r\nbody", 30)).state, ResponseState::Rejected);
+  EXPECT_EQ(Feed(std::string("HTTP/1.1 200 OK\r\nX: a\0b\r\n\r\nbody", 30)).state,
+            ResponseState::Rejected);
 }
 
 TEST(Response, BodyStartsAfterTheEmptyLineWhereverItsLineFeedArrives) {
@@ -270,7 +280,10 @@ TEST(Response, ChunkedWinsOverContentLength) {
   EXPECT_EQ(whole.body, "abcde");
   ExpectSameAtEverySplit(bytes, whole);
   // The word is looked for in lower case only; a later header overrides.
-  EXPECT_EQ(Feed("HTTP/1.1 200 OK\r\nContent-Length: 3\r\nTransfer-Encoding: CHUNKED\r\n\r\n3\r\nab").body, "3\r\n");
+  EXPECT_EQ(
+      Feed("HTTP/1.1 200 OK\r\nContent-Length: 3\r\nTransfer-Encoding: CHUNKED\r\n\r\n3\r\nab")
+          .body,
+      "3\r\n");
   EXPECT_EQ(Feed("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nTransfer-Encoding: identity\r\n"
                  "Content-Length: 2\r\n\r\n1\r\n")
                 .body,
@@ -320,13 +333,15 @@ TEST(Response, NoLengthBodyRunsUntilSilenceOrTheCap) {
 
 TEST(Response, HugeChunksStopAtTheCap) {
   HttpResponse response;
-  const std::string head = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nFFFFFFFFFFFFFFFFFFFF\r\n";
+  const std::string head =
+      "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nFFFFFFFFFFFFFFFFFFFF\r\n";
   size_t written = 0;
   const BodySink count = [&](const char*, size_t n) { written += n; };
   TakeAll(&response, head, count);
   ASSERT_EQ(response.state, ResponseState::ReadingBody);
   const std::string block(4096, 'y');
-  for (int i = 0; i < 1000 && response.state == ResponseState::ReadingBody; ++i) TakeAll(&response, block, count);
+  for (int i = 0; i < 1000 && response.state == ResponseState::ReadingBody; ++i)
+    TakeAll(&response, block, count);
   EXPECT_TRUE(response.cutShort);
   EXPECT_EQ(response.state, ResponseState::Complete);
   EXPECT_EQ(written, kMaxBodyBytes);

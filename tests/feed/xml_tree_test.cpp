@@ -335,7 +335,7 @@ TEST_F(XmlTreeTest, HugeAttributeValueStopsTheDocumentBeforeItIsCopied) {
   // padding keeps the expansion within what expat itself tolerates.
   std::string text = "<!DOCTYPE r [<!ENTITY k \"" + std::string(1024, 'x') + "\"><!ENTITY m \"";
   for (int i = 0; i < 1024; ++i) text += "&k;";
-  text += "\">]><!--" + std::string(300000, 'x') +  "--><r><first/><second v=\"";
+  text += "\">]><!--" + std::string(300000, 'x') + "--><r><first/><second v=\"";
   for (int i = 0; i < 20; ++i) text += "&m;";
   text += "\"/><third/></r>";
   ASSERT_TRUE(Load(text));

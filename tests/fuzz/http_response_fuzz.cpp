@@ -42,7 +42,8 @@ Result Run(const std::string& bytes, const std::vector<size_t>& cuts) {
       if (used == 0) break;
     }
   }
-  if (result.body.size() > kMaxBodyBytes || response.headerBlock.size() > kMaxHeaderBlock) std::abort();
+  if (result.body.size() > kMaxBodyBytes || response.headerBlock.size() > kMaxHeaderBlock)
+    std::abort();
   if (response.state == ResponseState::Rejected && !result.body.empty()) std::abort();
   if (headersDone && !response.chunked && response.contentLength >= 0 &&
       result.body.size() > static_cast<size_t>(response.contentLength))
@@ -58,7 +59,8 @@ void CheckUrl(const std::string& text) {
   std::string request;
   if (!FormatRequest(url, &request)) return;
   if (url.host.empty() || request.size() + 1 > url.host.size() + 1024) std::abort();
-  if (request.compare(0, 5, "GET /") != 0 || request.find("\r\n\r\n") != request.size() - 4) std::abort();
+  if (request.compare(0, 5, "GET /") != 0 || request.find("\r\n\r\n") != request.size() - 4)
+    std::abort();
 }
 
 }  // namespace
@@ -69,7 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const size_t cutCount = data[0] % 8;
   size_t at = 1;
   std::vector<uint16_t> raw;
-  for (size_t i = 0; i < cutCount && at + 1 < size; ++i, at += 2) raw.push_back(uint16_t(data[at] << 8 | data[at + 1]));
+  for (size_t i = 0; i < cutCount && at + 1 < size; ++i, at += 2)
+    raw.push_back(uint16_t(data[at] << 8 | data[at + 1]));
   const std::string bytes(reinterpret_cast<const char*>(data) + at, size - at);
   std::vector<size_t> cuts;
   for (uint16_t r : raw)

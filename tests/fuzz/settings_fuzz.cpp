@@ -35,7 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The file, then after the last 0x01 byte: key '=' value to write.
   const size_t split = bytes.rfind('\x01');
   const std::string file = split == std::string::npos ? bytes : bytes.substr(0, split);
-  const std::string write = split == std::string::npos ? std::string("ID=27612") : bytes.substr(split + 1);
+  const std::string write =
+      split == std::string::npos ? std::string("ID=27612") : bytes.substr(split + 1);
   const size_t eq = write.find('=');
   const std::string key = write.substr(0, eq);
   const std::string value = eq == std::string::npos ? std::string() : write.substr(eq + 1);

@@ -6,7 +6,9 @@
 
 namespace {
 
-DateValue FixedNoon() { return 1798718400; }  // 2026-12-31 12:00:00
+DateValue FixedNoon() {
+  return 1798718400;
+}  // 2026-12-31 12:00:00
 
 TEST(CurrentDate, FollowsTheLocalWallClock) {
   SYSTEMTIME before;

@@ -55,7 +55,8 @@ TEST(ReadLine, AZeroByteEndsTheLineAndIsConsumed) {
 }
 
 TEST(ReadLine, BytesAreDeliveredUnchanged) {
-  EXPECT_EQ(AllLines("27612 \xCC\xEE\xF1\xEA\xE2\xE0\r\n"), (Lines{"27612 \xCC\xEE\xF1\xEA\xE2\xE0"}));
+  EXPECT_EQ(AllLines("27612 \xCC\xEE\xF1\xEA\xE2\xE0\r\n"),
+            (Lines{"27612 \xCC\xEE\xF1\xEA\xE2\xE0"}));
 }
 
 TEST(ReadLine, LongLinesAndLinesAcrossRefillsAreWhole) {
@@ -85,7 +86,9 @@ TEST(IsAtEnd, LooksAheadWithoutMoving) {
   EXPECT_TRUE(IsAtEnd(in));
 }
 
-int FailingRead(void*, unsigned char*, int) { return -1; }
+int FailingRead(void*, unsigned char*, int) {
+  return -1;
+}
 
 TEST(IsAtEnd, AReadErrorIsTheEnd) {
   LineBuffer buffer;

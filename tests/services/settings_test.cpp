@@ -20,7 +20,8 @@ class Settings : public ::testing::Test {
   static uint64_t WriteTime(const char* path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return 0;
-    return (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime;
+    return (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
+           data.ftLastWriteTime.dwLowDateTime;
   }
 
   static void AgeFile(const char* path) {
@@ -35,7 +36,8 @@ class Settings : public ::testing::Test {
 
   static int FilesInDirectory() {
     int count = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(".")) count += entry.is_regular_file();
+    for (const auto& entry : std::filesystem::directory_iterator("."))
+      count += entry.is_regular_file();
     return count;
   }
 
@@ -73,7 +75,8 @@ TEST_F(Settings, AWriteRewritesTheWholeFileInNormalForm) {
   WriteSettingString("ID", "28698");
   WriteSettingString("Extra", "");
   CloseSettings();
-  EXPECT_EQ(ReadFileBytes("inform.ini"), "ID = 28698\r\n; comment\r\nExtra = \r\n[Group]\r\nID = 1\r\n");
+  EXPECT_EQ(ReadFileBytes("inform.ini"),
+            "ID = 28698\r\n; comment\r\nExtra = \r\n[Group]\r\nID = 1\r\n");
 }
 
 TEST_F(Settings, Utf8FilesStayUtf8) {
@@ -82,7 +85,8 @@ TEST_F(Settings, Utf8FilesStayUtf8) {
   EXPECT_EQ(ReadSettingString("ID"), "\xC2\xFB");
   WriteSettingString("ID", "Вход");
   CloseSettings();
-  EXPECT_EQ(ReadFileBytes("inform.ini"), "\xEF\xBB\xBF\r\nID = \xC3\x82\xC3\xB5\xC3\xAE\xC3\xA4\r\n");
+  EXPECT_EQ(ReadFileBytes("inform.ini"),
+            "\xEF\xBB\xBF\r\nID = \xC3\x82\xC3\xB5\xC3\xAE\xC3\xA4\r\n");
   ASSERT_TRUE(OpenSettings("inform.ini"));
   EXPECT_EQ(ReadSettingString("ID"), "Вход");
 }
@@ -100,10 +104,12 @@ TEST_F(Settings, OthersMayReadButNotWriteWhileItIsOpen) {
   WriteFileBytes("inform.ini", "ID=1\r\n");
   ASSERT_TRUE(OpenSettings("inform.ini"));
   const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
-  HANDLE reader = CreateFileA("inform.ini", GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE reader =
+      CreateFileA("inform.ini", GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
   EXPECT_NE(reader, INVALID_HANDLE_VALUE);
   if (reader != INVALID_HANDLE_VALUE) CloseHandle(reader);
-  HANDLE writer = CreateFileA("inform.ini", GENERIC_WRITE, share, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE writer =
+      CreateFileA("inform.ini", GENERIC_WRITE, share, nullptr, OPEN_EXISTING, 0, nullptr);
   EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
   if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
   CloseSettings();
@@ -119,9 +125,11 @@ TEST_F(Settings, AFileThatCanOnlyBeReadIsReadAndItsChangesAreDropped) {
   const struct {
     DWORD access;
     DWORD share;
-  } holders[] = {{GENERIC_READ, FILE_SHARE_READ}, {GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE}};
+  } holders[] = {{GENERIC_READ, FILE_SHARE_READ},
+                 {GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE}};
   for (const auto& holder : holders) {
-    HANDLE other = CreateFileA("inform.ini", holder.access, holder.share, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE other =
+        CreateFileA("inform.ini", holder.access, holder.share, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(other, INVALID_HANDLE_VALUE);
     ASSERT_TRUE(OpenSettings("inform.ini"));
     EXPECT_EQ(ReadSettingString("ID"), "27612");

@@ -12,7 +12,8 @@ std::string Rewrite(const std::string& before,
   return RenderSettingsText(settings);
 }
 
-std::string Read(const std::string& file, const std::string& key, const std::string& fallback = "") {
+std::string Read(const std::string& file, const std::string& key,
+                 const std::string& fallback = "") {
   return LookupSettingValue(ParseSettingsText(file), key, fallback);
 }
 
@@ -22,19 +23,22 @@ TEST(SettingsText, KeysReadWithOrWithoutBlanks) {
   EXPECT_EQ(Read("id=27612", "ID"), "27612");
   EXPECT_EQ(Read("Other=1\r\n", "ID", "none"), "none");
   EXPECT_EQ(Read("", "ID", " padded "), " padded ");  // the default is not trimmed
-  EXPECT_EQ(Read("ID\r\n", "ID", "x"), "");             // no '=': an empty value
+  EXPECT_EQ(Read("ID\r\n", "ID", "x"), "");           // no '=': an empty value
   EXPECT_EQ(Read("ID = a=b;c \"q\"\r\n", "ID"), "a=b;c \"q\"");
 }
 
 TEST(SettingsText, RewriteNormalisesEveryLineKind) {
-  const std::string before = "ID=27612\n  Name \t=  Town \t\n\n\n;comment\n;  two blanks\n[Group] tail\nk=v";
+  const std::string before =
+      "ID=27612\n  Name \t=  Town \t\n\n\n;comment\n;  two blanks\n[Group] tail\nk=v";
   EXPECT_EQ(Rewrite(before, {{"New", "1"}}),
-            "ID = 27612\r\nName = Town \t\r\n; comment\r\n;  two blanks\r\nNew = 1\r\n[Group]\r\nk = v\r\n");
+            "ID = 27612\r\nName = Town \t\r\n; comment\r\n;  two blanks\r\nNew = 1\r\n[Group]\r\nk "
+            "= v\r\n");
 }
 
 TEST(SettingsText, LineEndingsOfEveryKindAndBlankLinesVanish) {
   const std::string expected = "a = 1\r\nb = 2\r\nc = 3\r\nd = 4\r\n";
-  EXPECT_EQ(Rewrite("a=1\rb=2\r\n\r\nc=3\n \t \nd=4 ", {}), "a = 1\r\nb = 2\r\nc = 3\r\nd = 4 \r\n");
+  EXPECT_EQ(Rewrite("a=1\rb=2\r\n\r\nc=3\n \t \nd=4 ", {}),
+            "a = 1\r\nb = 2\r\nc = 3\r\nd = 4 \r\n");
   EXPECT_EQ(Rewrite("a=1\r\nb=2\n\rc=3\r\r\nd=4\r\n   ", {}), expected);
   // Zero bytes separate lines too; they never become lines of their own.
   EXPECT_EQ(Rewrite(std::string("a=1\0b=2\r\n\0\0c=3\0d=4\0", 19), {}), expected);
@@ -49,7 +53,8 @@ TEST(SettingsText, OnlyLinesBeforeTheFirstGroupAreSearched) {
   const std::string before = "[Main]\r\nID=27612\r\n";
   EXPECT_EQ(Read(before, "ID", "default"), "default");
   EXPECT_EQ(Rewrite(before, {{"ID", "28698"}}), "ID = 28698\r\n[Main]\r\nID = 27612\r\n");
-  EXPECT_EQ(Rewrite("a=1\r\n;c\r\n[G]\r\nb=2\r\n", {{"n", "v"}}), "a = 1\r\n; c\r\nn = v\r\n[G]\r\nb = 2\r\n");
+  EXPECT_EQ(Rewrite("a=1\r\n;c\r\n[G]\r\nb=2\r\n", {{"n", "v"}}),
+            "a = 1\r\n; c\r\nn = v\r\n[G]\r\nb = 2\r\n");
   EXPECT_EQ(Rewrite("", {{"ID", "27612"}}), "ID = 27612\r\n");
   EXPECT_EQ(Rewrite("", {{"ID", ""}}), "ID = \r\n");
 }
@@ -59,7 +64,9 @@ TEST(SettingsText, Utf8FilesKeepTheirMarkAndConvertValues) {
   const std::string file = bom + "Town=\xC3\x80\xC3\xBF z\xD0\x9C\xE2\x82\xAC\xF0\x9F\x98\x80\r\n";
   EXPECT_EQ(Read(file, "Town"), "\xC0\xFF z???");
   EXPECT_EQ(Rewrite(file, {{"ID", "\xC2\xFB"}}),
-            bom + "\r\nTown = \xC3\x80\xC3\xBF z\xD0\x9C\xE2\x82\xAC\xF0\x9F\x98\x80\r\nID = \xC3\x82\xC3\xBB\r\n");
+            bom +
+                "\r\nTown = \xC3\x80\xC3\xBF z\xD0\x9C\xE2\x82\xAC\xF0\x9F\x98\x80\r\nID = "
+                "\xC3\x82\xC3\xBB\r\n");
   // Reading the rewritten file skips the empty line and gives the bytes back.
   const std::string again = Rewrite(file, {{"ID", "\xC2\xFB"}});
   EXPECT_EQ(Read(again, "ID"), "\xC2\xFB");
@@ -69,10 +76,19 @@ TEST(SettingsText, Utf8FilesKeepTheirMarkAndConvertValues) {
 }
 
 TEST(SettingsText, Utf8ReadingDropsBytesThatBeginNoCompleteSequence) {
-  EXPECT_EQ(Utf8ToSingleBytes("a\x80" "b\xC3"), "ab");
-  EXPECT_EQ(Utf8ToSingleBytes("\xC3" "A\xE2\x82" "B"), "AB");
-  EXPECT_EQ(Utf8ToSingleBytes("\xC0\x80\xC1\xBF" "c"), "c");  // overlong forms hide no zero byte
-  EXPECT_EQ(Utf8ToSingleBytes("\xF8\x88\x80\x80\x80" "d\xFF"), "d");
+  EXPECT_EQ(Utf8ToSingleBytes("a\x80"
+                              "b\xC3"),
+            "ab");
+  EXPECT_EQ(Utf8ToSingleBytes("\xC3"
+                              "A\xE2\x82"
+                              "B"),
+            "AB");
+  EXPECT_EQ(Utf8ToSingleBytes("\xC0\x80\xC1\xBF"
+                              "c"),
+            "c");  // overlong forms hide no zero byte
+  EXPECT_EQ(Utf8ToSingleBytes("\xF8\x88\x80\x80\x80"
+                              "d\xFF"),
+            "d");
   EXPECT_EQ(Utf8ToSingleBytes("\xC4\x80"), "?");
   EXPECT_EQ(SingleBytesToUtf8("a\x80\xFF"), "a\xC2\x80\xC3\xBF");
   for (int b = 1; b < 256; ++b) {
@@ -86,7 +102,9 @@ TEST(SettingsText, OnlyValuesThatReadBackAsOneLineAreAccepted) {
   EXPECT_TRUE(SettingRoundTrips("ID", ""));
   EXPECT_TRUE(SettingRoundTrips("ID", "a = b ; c"));
   EXPECT_FALSE(SettingRoundTrips("ID", "27612\r\n[Evil]"));
-  EXPECT_FALSE(SettingRoundTrips("ID", std::string("1\0" "2", 3)));
+  EXPECT_FALSE(SettingRoundTrips("ID", std::string("1\0"
+                                                   "2",
+                                                   3)));
   EXPECT_FALSE(SettingRoundTrips("I=D", "1"));
   EXPECT_FALSE(SettingRoundTrips(" ID", "1"));
   EXPECT_FALSE(SettingRoundTrips(";ID", "1"));

@@ -14,7 +14,9 @@ struct Thing {
 
 std::vector<int> released;
 
-void ReleaseThing(Thing& thing) { released.push_back(thing.id); }
+void ReleaseThing(Thing& thing) {
+  released.push_back(thing.id);
+}
 
 using ThingTable = SlotTable<Thing, ReleaseThing, 16>;
 

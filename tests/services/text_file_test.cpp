@@ -63,8 +63,8 @@ TEST(TextFile, OthersMayReadButNotWriteWhileItIsOpen) {
   ScratchDir dir;
   WriteFileBytes("shared.txt", "x\n");
   ASSERT_TRUE(OpenFileForReading(1, "shared.txt"));
-  HANDLE reader = CreateFileA("shared.txt", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
+  HANDLE reader =
+      CreateFileA("shared.txt", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   EXPECT_NE(reader, INVALID_HANDLE_VALUE);
   if (reader != INVALID_HANDLE_VALUE) CloseHandle(reader);
   HANDLE writer = CreateFileA("shared.txt", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,

@@ -10,7 +10,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 int MillisecondsSince(Clock::time_point start) {
-  return static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+  return static_cast<int>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
 }
 
 // True when the socket can be read (data or end of stream) within the wait.
@@ -51,7 +52,8 @@ void LoopbackConnection::Send(const std::string& bytes) {
   }
 }
 
-void LoopbackConnection::SendInPieces(const std::string& bytes, size_t pieceSize, int pauseMilliseconds) {
+void LoopbackConnection::SendInPieces(const std::string& bytes, size_t pieceSize,
+                                      int pauseMilliseconds) {
   for (size_t at = 0; at < bytes.size() && !closed_; at += pieceSize) {
     Send(bytes.substr(at, pieceSize));
     Pause(pauseMilliseconds);
@@ -146,7 +148,8 @@ void LoopbackServer::Run() {
     const SOCKET s = accept(listener, nullptr, nullptr);
     if (s == INVALID_SOCKET) continue;
     BOOL noDelay = TRUE;  // so that split sends leave as separate segments
-    setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay), sizeof noDelay);
+    setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay),
+               sizeof noDelay);
     LoopbackConnection connection(static_cast<uintptr_t>(s), &stop_);
     connection.ReadRequest(3000);
     {

@@ -14,7 +14,8 @@
 
 class LoopbackConnection {
  public:
-  LoopbackConnection(uintptr_t socket, const std::atomic<bool>* stop) : socket_(socket), stop_(stop) {}
+  LoopbackConnection(uintptr_t socket, const std::atomic<bool>* stop)
+      : socket_(socket), stop_(stop) {}
 
   // The request as read before the script started (up to the blank line).
   const std::string& Request() const { return request_; }

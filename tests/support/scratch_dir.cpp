@@ -14,7 +14,8 @@ ScratchDir::ScratchDir() : previous_(fs::current_path()) {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
   std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "scratch";
   auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-  path_ = previous_ / "scratch" / (name + "." + std::to_string(stamp) + "." + std::to_string(counter++));
+  path_ = previous_ / "scratch" /
+          (name + "." + std::to_string(stamp) + "." + std::to_string(counter++));
   fs::create_directories(path_);
   fs::current_path(path_);
 }

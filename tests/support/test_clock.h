@@ -18,4 +18,6 @@ inline DateValue At(int hour, int minute, int second) {
 }
 
 inline DateValue timeOfDay = 0;
-inline DateValue InjectedClock() { return timeOfDay; }
+inline DateValue InjectedClock() {
+  return timeOfDay;
+}
