@@ -2,6 +2,7 @@
 // into events, the per-thread wait, window timers and worker threads.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <new>
 #include <vector>
@@ -256,6 +257,96 @@ void ForgetDestroyedWindow(HWND window, int number) {
   if (slot && slot->handle == window) slot->handle = nullptr;
 }
 
+// --- Stacking under Wine ------------------------------------------------------
+//
+// An owned window must stay above its owner, also through owners of owners.
+// Wine keeps that in its own Z order, but its X11 driver raises a top-level
+// window on the X display whenever it takes the focus, and otherwise
+// restacks one there only when it becomes the topmost visible window. So an
+// activated owner covered what it owns (the clock overlay went behind the
+// left flip plate). After a numbered window has taken the focus, the windows
+// of its tree that lie on top of the desktop as one run are raised again
+// there, bottom first, owners before what they own, in the order they already
+// have. Windows keeps the order itself: nothing of this runs there.
+
+const UINT kRestackFlags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
+
+bool RunningUnderWine() {
+  static const bool wine = [] {
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+  }();
+  return wine;
+}
+
+HWND RootOwner(HWND window) {
+  while (HWND owner = GetWindow(window, GW_OWNER)) window = owner;
+  return window;
+}
+
+bool Holds(const std::vector<HWND>& list, HWND window) {
+  return std::find(list.begin(), list.end(), window) != list.end();
+}
+
+// The visible windows of the tree above every other window (topmost-band
+// windows aside), topmost first.
+std::vector<HWND> TopRunOfTree(HWND root) {
+  std::vector<HWND> run;
+  for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+    if (!IsWindowVisible(w) || (GetWindowLongPtrA(w, GWL_EXSTYLE) & WS_EX_TOPMOST)) continue;
+    if (RootOwner(w) != root) break;
+    run.push_back(w);
+  }
+  return run;
+}
+
+// Bottom first, every window after its owner, otherwise in the run's order.
+std::vector<HWND> RaiseOrder(const std::vector<HWND>& run) {
+  std::vector<HWND> order;
+  for (size_t pass = 0; pass < run.size() && order.size() < run.size(); ++pass)
+    for (auto it = run.rbegin(); it != run.rend(); ++it) {
+      const HWND owner = GetWindow(*it, GW_OWNER);
+      if (!Holds(order, *it) && (!Holds(run, owner) || Holds(order, owner))) order.push_back(*it);
+    }
+  return order;
+}
+
+// Wine puts a raised owner below the windows it owns that lie above it, and
+// then does not restack it on the display; those of the run go just below it
+// first (the raise order lifts them again after it).
+void RaiseOnDisplay(HWND window, const std::vector<HWND>& run) {
+  std::vector<HWND> owned;
+  for (HWND w = GetWindow(window, GW_HWNDPREV); w; w = GetWindow(w, GW_HWNDPREV))
+    if (GetWindow(w, GW_OWNER) == window && Holds(run, w)) owned.push_back(w);
+  for (HWND w : owned) SetWindowPos(w, window, 0, 0, 0, 0, kRestackFlags);
+  SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, kRestackFlags);
+}
+
+void KeepOwnedAboveOwners(HWND root) {
+  const std::vector<HWND> run = TopRunOfTree(root);
+  if (run.size() < 2) return;
+  for (HWND w : RaiseOrder(run)) RaiseOnDisplay(w, run);
+}
+
+// The roots of the trees whose windows took the focus since the last wait of
+// this thread. A refresh activates a dozen windows; the trees are put right
+// once, when the thread waits again or has handled a message.
+thread_local std::vector<HWND> focusedRoots;
+
+void NoteFocus(HWND window) {
+  if (!RunningUnderWine()) return;
+  const HWND root = RootOwner(window);
+  if (!Holds(focusedRoots, root)) focusedRoots.push_back(root);
+}
+
+void RestackFocusedTrees() {
+  if (focusedRoots.empty()) return;
+  std::vector<HWND> roots;
+  roots.swap(focusedRoots);
+  for (HWND root : roots)
+    if (IsWindow(root)) KeepOwnedAboveOwners(root);
+}
+
 LRESULT CALLBACK CommonWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   int number = NumberOfWindow(window);
   if (WindowHook hook = windowHook) {
@@ -310,6 +401,9 @@ LRESULT CALLBACK CommonWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_HSCROLL:
     case WM_VSCROLL:
       if (OfferToControl(window, message, wParam, lParam, &answer)) return answer;
+      break;
+    case WM_SETFOCUS:
+      NoteFocus(window);
       break;
     case WM_NCDESTROY:
       ForgetDestroyedWindow(window, number);
@@ -430,6 +524,7 @@ void DispatchOne(MSG& message) {
 }
 
 int WaitForEvent(bool forever) {
+  RestackFocusedTrees();
   record.type = -1;
   int event;
   QueuedEvent queued;
@@ -445,6 +540,7 @@ int WaitForEvent(bool forever) {
       return 0;
     }
     DispatchOne(message);
+    RestackFocusedTrees();
     if (record.pending) {
       // Also an event left by a window procedure that ran in a modal loop
       // since the last wait; it keeps the subtype it was made with.
