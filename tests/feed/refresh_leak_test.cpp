@@ -24,10 +24,7 @@ TEST(RefreshLeaks, HundredRefreshesReturnToTheLevelAfterTheFirst) {
   // Wine keeps a little memory for every window it shows; the same churn
   // without the widget's code gives that share.
   WindowChurn churn(WindowHandle(kLeftFlipWindow), WindowHandle(kForecastOverlay));
-  churn.Round();
-  const long long churnBefore = CountPrivateBytes();
-  for (int i = 0; i < kRefreshes; ++i) churn.Round();
-  const long long platformShare = CountPrivateBytes() - churnBefore;
+  const long long platformShare = churn.PrivateBytesOf(kRefreshes);
 
   RefreshWeather();
   ASSERT_EQ(ControlTextBytes(kTownText), "Москва");

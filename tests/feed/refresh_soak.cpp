@@ -35,10 +35,7 @@ TEST(RefreshSoak, TwoThousandRefreshesReturnToTheLevelAfterTheFirst) {
 
   // What Wine itself keeps for the same window churn (see window_churn.h).
   WindowChurn churn(WindowHandle(kLeftFlipWindow), WindowHandle(kForecastOverlay));
-  churn.Round();
-  const long long churnBefore = CountPrivateBytes();
-  for (int i = 0; i < kRefreshes; ++i) churn.Round();
-  const long long platformShare = CountPrivateBytes() - churnBefore;
+  const long long platformShare = churn.PrivateBytesOf(kRefreshes);
 
   RefreshWeather();
   ASSERT_EQ(ControlTextBytes(kTownText), "Москва");

@@ -76,23 +76,12 @@ TEST_F(ServiceLeaks, ReplacingATrayIconReleasesTheIconMadeBefore) {
   DeleteObject(bitmap);
 }
 
-int WakeAfter(int milliseconds) {
-  Delay(milliseconds);
-  PostMessageA(WindowHandle(kMainWindow), WM_APP + 9, 0, 0);
-  return 0;
-}
-
 TEST_F(ServiceLeaks, WaitingWithNothingHappeningUsesNoProcessorTime) {
   DrainEvents();
-  double before = ThreadCpuMilliseconds();
-  DWORD start = GetTickCount();
-  ASSERT_NE(StartThread(WakeAfter, 1000), 0);
-  int events = 0;
-  while (WaitEvent() != WM_APP + 9) ++events;
-  double used = ThreadCpuMilliseconds() - before;
-  EXPECT_GE(GetTickCount() - start, 900u);
-  EXPECT_LT(used, 50.0);
-  EXPECT_LT(events, 10);
+  const IdleWait wait = WaitEventWhileIdle(1000);
+  EXPECT_GE(wait.elapsedMilliseconds, 900u);
+  EXPECT_LT(wait.cpuMilliseconds, 50.0);
+  EXPECT_LT(wait.otherEvents, 10);
 }
 
 }  // namespace

@@ -29,6 +29,29 @@ bool TrayIconRound(HWND window, HANDLE image, int number) {
   return added;
 }
 
+namespace {
+
+const UINT kWakeUp = WM_APP + 9;
+
+int WakeAfter(int milliseconds) {
+  Delay(milliseconds);
+  PostMessageA(WindowHandle(kMainWindow), kWakeUp, 0, 0);
+  return 0;
+}
+
+}  // namespace
+
+IdleWait WaitEventWhileIdle(int milliseconds) {
+  IdleWait wait;
+  const double before = ThreadCpuMilliseconds();
+  const DWORD start = GetTickCount();
+  if (!StartThread(WakeAfter, milliseconds)) return wait;
+  while (WaitEvent() != static_cast<int>(kWakeUp)) ++wait.otherEvents;
+  wait.cpuMilliseconds = ThreadCpuMilliseconds() - before;
+  wait.elapsedMilliseconds = GetTickCount() - start;
+  return wait;
+}
+
 double ThreadCpuMilliseconds() {
   FILETIME created, ended, kernel, user;
   if (!GetThreadTimes(GetCurrentThread(), &created, &ended, &kernel, &user)) return -1;

@@ -13,3 +13,12 @@ bool WindowWithControlsRound(HBITMAP image);
 bool TrayIconRound(HWND window, HANDLE image, int number);
 // CPU time (kernel + user) the calling thread has used, in milliseconds.
 double ThreadCpuMilliseconds();
+
+struct IdleWait {
+  double cpuMilliseconds = 0;  // used by the waiting thread
+  unsigned long elapsedMilliseconds = 0;
+  int otherEvents = 0;  // events WaitEvent returned before the wake-up
+};
+// Blocks in WaitEvent until a worker posts a wake-up to the main window
+// (kMainWindow must be open) after the given time.
+IdleWait WaitEventWhileIdle(int milliseconds);

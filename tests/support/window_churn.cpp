@@ -7,6 +7,7 @@
 
 #include "display/widget_numbers.h"
 #include "services/windows.h"
+#include "tests/support/resource_counters.h"
 
 namespace {
 
@@ -85,4 +86,11 @@ void WindowChurn::Round() {
   Hide(windows_[1], owners_[1]);           // night icon
   ShowWindow(windows_[2], SW_SHOWNORMAL);
   ShowWindow(windows_[3], SW_SHOWNORMAL);
+}
+
+long long WindowChurn::PrivateBytesOf(int rounds) {
+  Round();
+  const long long before = CountPrivateBytes();
+  for (int i = 0; i < rounds; ++i) Round();
+  return CountPrivateBytes() - before;
 }

@@ -17,6 +17,8 @@ class WindowChurn {
   WindowChurn& operator=(const WindowChurn&) = delete;
 
   void Round();
+  // Private bytes that `rounds` rounds add after a first one.
+  long long PrivateBytesOf(int rounds);
 
  private:
   HWND owners_[4];
