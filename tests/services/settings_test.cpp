@@ -141,6 +141,26 @@ TEST_F(Settings, AFileThatCanOnlyBeReadIsReadAndItsChangesAreDropped) {
   }
 }
 
+TEST_F(Settings, AFileThatCannotBeReplacedIsRewrittenInPlace) {
+  // A second widget reads the file and shares it with writers, but not
+  // with renaming over it.
+  WriteFileBytes("inform.ini", "; mine\r\nID=27612\r\n");
+  HANDLE second = CreateFileA("inform.ini", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(second, INVALID_HANDLE_VALUE);
+  ASSERT_TRUE(OpenSettings("inform.ini"));
+  WriteSettingString("ID", "28698");
+  CloseSettings();
+  char seen[64] = {};
+  DWORD got = 0;
+  ReadFile(second, seen, sizeof seen - 1, &got, nullptr);
+  CloseHandle(second);
+  const std::string expected = "; mine\r\nID = 28698\r\n";
+  EXPECT_EQ(std::string(seen, got), expected) << "the very file the other program holds";
+  EXPECT_EQ(ReadFileBytes("inform.ini"), expected);
+  EXPECT_EQ(FilesInDirectory(), 1);
+}
+
 // Stands in for a disk that fills up half-way through the rewrite.
 bool FailHalfWay(void* file, const char* bytes, size_t count) {
   DWORD done = 0;
