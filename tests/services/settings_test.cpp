@@ -76,7 +76,7 @@ TEST_F(Settings, AWriteRewritesTheWholeFileInNormalForm) {
   WriteSettingString("Extra", "");
   CloseSettings();
   EXPECT_EQ(ReadFileBytes("inform.ini"),
-            "ID = 28698\r\n; comment\r\nExtra = \r\n[Group]\r\nID = 1\r\n");
+            "ID = 28698\r\n; comment\r\nExtra = \r\n[Group] junk\r\nID = 1\r\n");
 }
 
 TEST_F(Settings, Utf8FilesStayUtf8) {
