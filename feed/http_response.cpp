@@ -156,7 +156,7 @@ void ChooseBodyMode(HttpResponse* r) {
     r->mode = BodyMode::UntilSilence;
     return;
   }
-  if (r->contentLength < 0) {  // no length at all would be honest; this is broken
+  if (r->contentLength < 0) {  // broken framing, unlike a missing length
     r->state = ResponseState::Rejected;
     return;
   }
