@@ -1,6 +1,8 @@
 cmake_minimum_required(VERSION 3.25)
 # Checks that FILE is a Windows executable of FORMAT that needs no DLL
 # besides those every Windows has.
+# objdump speaks the caller's language; the checks below read its English.
+set(ENV{LC_ALL} C)
 execute_process(COMMAND ${OBJDUMP} -p ${FILE} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "objdump failed on ${FILE}")

@@ -113,14 +113,19 @@ class FeedServer {
         if (got <= 0) break;
         request.append(buffer, got);
       }
-      std::string path;
-      if (request.compare(0, 4, "GET ") == 0) path = request.substr(4, request.find(' ', 4) - 4);
+      // A connection that asks for nothing (a probe of the port) gets nothing.
+      if (request.compare(0, 4, "GET ") != 0) {
+        closesocket(client);
+        continue;
+      }
+      std::string path = request.substr(4, request.find(' ', 4) - 4);
       {
         std::lock_guard<std::mutex> lock(mutex_);
         paths_.push_back(path);
       }
       for (int waited = 0; waited < delayMs_ && !stop_; waited += 20) Sleep(20);
-      std::string code = path.substr(5, path.find('_') - 5);  // "/xml/<code>_1.xml"
+      std::string code =
+          path.size() > 5 ? path.substr(5, path.find('_') - 5) : "";  // "/xml/<code>_1.xml"
       std::string body = FeedFor(code);
       std::string answer = "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: " +
                            std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;

@@ -9,12 +9,17 @@
 
 namespace {
 
-// The GDI handle table the PEB points to: 0x10000 entries; an entry is live
-// when its type byte is not 0. Layout of the x86_64 build, the one that runs.
+// The GDI handle table the PEB points to: 0x10000 entries of the same layout
+// in 32- and 64-bit processes; an entry is live when its type byte is not 0.
 #ifdef _WIN64
 const size_t kPebGdiTableOffset = 0xF8;
 #else
 const size_t kPebGdiTableOffset = 0x94;
+// A 32-bit process under WoW64 has a 64-bit TEB and PEB beside its own, and
+// Wine keeps the table's address only in the 64-bit PEB.
+const size_t kTebWowTebOffset = 0xFDC;
+const size_t kTeb64PebOffset = 0x60;
+const size_t kPeb64GdiTableOffset = 0xF8;
 #endif
 const size_t kGdiEntrySize = 24;
 const size_t kGdiTypeOffset = 14;
@@ -37,6 +42,26 @@ struct HandleList {
 const SYSTEM_INFORMATION_CLASS kSystemHandleInformation = static_cast<SYSTEM_INFORMATION_CLASS>(16);
 const NTSTATUS kInfoLengthMismatch = static_cast<NTSTATUS>(0xC0000004L);
 
+#ifndef _WIN64
+// A 64-bit address as a pointer, when a 32-bit process can reach it.
+const uint8_t* LowAddress(uint64_t address) {
+  return address > UINT32_MAX ? nullptr
+                              : reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(address));
+}
+
+const uint8_t* Wow64GdiTable() {
+  // The TEB's own address, at fs:0x18; GCC 12 warns falsely on NtCurrentTeb().
+  const uint8_t* teb = nullptr;
+  __asm__("movl %%fs:0x18, %0" : "=r"(teb));
+  const LONG toTeb64 = *reinterpret_cast<const LONG*>(teb + kTebWowTebOffset);
+  if (toTeb64 == 0) return nullptr;
+  const uint8_t* peb64 =
+      LowAddress(*reinterpret_cast<const uint64_t*>(teb + toTeb64 + kTeb64PebOffset));
+  if (!peb64) return nullptr;
+  return LowAddress(*reinterpret_cast<const uint64_t*>(peb64 + kPeb64GdiTableOffset));
+}
+#endif
+
 const uint8_t* GdiTable() {
   PROCESS_BASIC_INFORMATION basic = {};
   ULONG size = 0;
@@ -45,7 +70,11 @@ const uint8_t* GdiTable() {
       !basic.PebBaseAddress)
     return nullptr;
   const uint8_t* peb = reinterpret_cast<const uint8_t*>(basic.PebBaseAddress);
-  return *reinterpret_cast<const uint8_t* const*>(peb + kPebGdiTableOffset);
+  const uint8_t* table = *reinterpret_cast<const uint8_t* const*>(peb + kPebGdiTableOffset);
+#ifndef _WIN64
+  if (!table) table = Wow64GdiTable();
+#endif
+  return table;
 }
 
 BOOL CALLBACK CountChild(HWND, LPARAM counter) {
