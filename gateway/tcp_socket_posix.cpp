@@ -32,7 +32,7 @@ ListenStatus OpenListener(const std::string& host, std::uint16_t port, SocketHan
   address.sin_family = AF_INET;
   address.sin_port = htons(port);
   if (inet_pton(AF_INET, host.c_str(), &address.sin_addr) != 1) return ListenStatus::Failed;
-  const int s = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  const int s = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (s < 0) return ListenStatus::Failed;
   // Lets a restart bind at once over connections still in TIME_WAIT; a live
   // listener on the port is still refused.

@@ -48,7 +48,9 @@ ListenStatus OpenListener(const std::string& host, std::uint16_t port, SocketHan
     return why == WSAEADDRINUSE || why == WSAEACCES ? ListenStatus::PortTaken
                                                     : ListenStatus::Failed;
   }
-  if (listen(s, SOMAXCONN) != 0) {
+  // Non-blocking like every connection: no call on it can hold the loop.
+  u_long nonBlocking = 1;
+  if (listen(s, SOMAXCONN) != 0 || ioctlsocket(s, FIONBIO, &nonBlocking) != 0) {
     closesocket(s);
     return ListenStatus::Failed;
   }
