@@ -6,6 +6,10 @@
 #include "gateway/url_fetch.h"
 
 #include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -77,10 +81,7 @@ bool ReadBody(HINTERNET request, Clock::time_point deadline, std::string& body) 
   }
 }
 
-}  // namespace
-
-FetchResult FetchUrl(const std::string& url, int limitSeconds) {
-  const Clock::time_point deadline = Clock::now() + std::chrono::seconds(limitSeconds);
+FetchResult FetchWithWinHttp(const std::string& url, Clock::time_point deadline) {
   FetchResult result;
   std::wstring wideUrl = Wide(url);
   URL_COMPONENTS parts{};
@@ -117,4 +118,34 @@ FetchResult FetchUrl(const std::string& url, int limitSeconds) {
   }
   result.status = static_cast<int>(status);
   return result;
+}
+
+// What a fetch thread hands back; shared, as the caller may stop waiting.
+struct Outcome {
+  std::mutex mutex;
+  std::condition_variable done;
+  bool finished = false;
+  FetchResult result;
+};
+
+}  // namespace
+
+// WinHTTP's own timeouts bound each wait, not the whole request, and some
+// systems stretch them; the request runs on a thread of its own and the
+// caller waits for it no longer than the limit. A thread given up on ends
+// with its own timeouts and only writes into the outcome it shares.
+FetchResult FetchUrl(const std::string& url, int limitSeconds) {
+  const Clock::time_point deadline = Clock::now() + std::chrono::seconds(limitSeconds);
+  auto outcome = std::make_shared<Outcome>();
+  std::thread([outcome, url, deadline] {
+    FetchResult result = FetchWithWinHttp(url, deadline);
+    std::lock_guard<std::mutex> lock(outcome->mutex);
+    outcome->result = std::move(result);
+    outcome->finished = true;
+    outcome->done.notify_one();
+  }).detach();
+  std::unique_lock<std::mutex> lock(outcome->mutex);
+  if (!outcome->done.wait_until(lock, deadline, [&] { return outcome->finished; }))
+    return FetchResult{};
+  return outcome->result;
 }
