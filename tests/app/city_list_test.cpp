@@ -13,8 +13,7 @@
 namespace {
 
 std::filesystem::path ShippedList() {
-  return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "data" /
-         "NimbrelCodSity.txt";
+  return std::filesystem::path(NIMBREL_SOURCE_DIR) / "data" / "NimbrelCodSity.txt";
 }
 
 std::vector<std::string> SplitCrLf(const std::string& bytes, bool* bareBreak) {
