@@ -25,3 +25,10 @@ add_test(NAME package_listing
   COMMAND ${CMAKE_COMMAND} -DBINARY_DIR=${CMAKE_BINARY_DIR} -DZIP=${NIMBREL_PACKAGE_FILE}
     -P ${CMAKE_SOURCE_DIR}/cmake/CheckPackage.cmake)
 set_tests_properties(package_listing PROPERTIES LABELS package TIMEOUT 300)
+
+# The gateway is a 32-bit program that needs no DLL, like the widget.
+add_test(NAME pe_check.nimbrel-feed
+  COMMAND ${CMAKE_COMMAND}
+    -DOBJDUMP=${CMAKE_OBJDUMP} -DFILE=$<TARGET_FILE:nimbrel-feed> -DFORMAT=pei-i386
+    -P ${CMAKE_SOURCE_DIR}/cmake/CheckPortableExecutable.cmake)
+set_tests_properties(pe_check.nimbrel-feed PROPERTIES LABELS pe)
