@@ -19,6 +19,8 @@ bool ParseLocalTime(const std::string& text, LocalTime& out);
 
 // The whole feed document. `townName` is the city's name in CP1251 as the
 // city list writes it; the feed carries it percent-encoded. Empty when the
-// forecast does not reach the periods `now` asks for.
+// forecast holds no hour of one of the four periods `now` asks for (the
+// widget counts periods across feeds, so it gets four or none), or when
+// `now` is no real time.
 std::string BuildFeed(const HourlyForecast& forecast, const LocalTime& now,
                       const std::string& townName);

@@ -4,21 +4,6 @@
 
 #include "tests/gateway/forecast_answers.h"
 
-TEST(GatewayAnswer, ReadsTheDocumentedShapeWithNulls) {
-  std::vector<AnswerHour> hours = AnswerDays(1);
-  hours[1].temperature = "null";
-  hours[2].code = "71";
-  HourlyForecast f;
-  ASSERT_TRUE(ParseHourlyForecast(AnswerJson(hours), f));
-  EXPECT_EQ(f.utcOffsetSeconds, 10800);
-  ASSERT_EQ(f.time.size(), 24u);
-  EXPECT_EQ(f.time[23], "2026-12-07T23:00");
-  EXPECT_EQ(f.temperature[0], 1.2);
-  EXPECT_FALSE(f.temperature[1]);
-  EXPECT_EQ(f.weatherCode[2], 71);
-  EXPECT_EQ(f.windDirection.size(), 24u);
-}
-
 TEST(GatewayAnswer, RefusesErrorsAndMalformedAnswers) {
   const std::string good = AnswerJson(AnswerDays(1));
   auto replaced = [&](const std::string& from, const std::string& to) {
