@@ -357,7 +357,9 @@ TEST_F(GatewayRun, TheWidgetStartsItsGatewayAndShowsTheMappedForecast) {
 
   bool shown = false;
   for (int waited = 0; waited < 20000 && !shown; waited += 100) {
-    shown = ControlText(widget.Id(), 59, 20) == "Москва";
+    // The panel texts are set one after another, the humidity last.
+    shown =
+        ControlText(widget.Id(), 59, 20) == "Москва" && !ControlText(widget.Id(), 59, 25).empty();
     if (!shown) Sleep(100);
   }
   std::vector<std::string> texts;
