@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "app/event_loop.h"
+#include "app/feed_gateway_launch.h"
 #include "app/following.h"
 #include "app/widget_layout.h"
 #include "display/images.h"
@@ -157,6 +158,7 @@ void SetCityCode(const std::string& code) {
 
 void StartWidget() {
   StartServices();
+  StartFeedGateway();
   ClearForecast();
   LoadPlatePictures();
   ReadCityCode();

@@ -113,12 +113,14 @@ class FeedServer {
         if (got <= 0) break;
         request.append(buffer, got);
       }
-      // A connection that asks for nothing (a probe of the port) gets nothing.
-      if (request.compare(0, 4, "GET ") != 0) {
+      std::string path;
+      if (request.compare(0, 4, "GET ") == 0) path = request.substr(4, request.find(' ', 4) - 4);
+      // The widget looks whether its feed port answers before it starts the
+      // gateway beside it: a connection without a feed request is no refresh.
+      if (path.compare(0, 5, "/xml/") != 0) {
         closesocket(client);
         continue;
       }
-      std::string path = request.substr(4, request.find(' ', 4) - 4);
       {
         std::lock_guard<std::mutex> lock(mutex_);
         paths_.push_back(path);

@@ -19,3 +19,12 @@ TEST(FeedAddress, TestsCanPointItAtTheirOwnServer) {
 }
 
 }  // namespace
+
+TEST(FeedAddress, NamesThePortOnlyOfAHostOnThisMachine) {
+  EXPECT_EQ(LoopbackPortOf("127.0.0.1:8930"), 8930);
+  EXPECT_EQ(LoopbackPortOf("localhost:8931"), 8931);
+  EXPECT_EQ(LoopbackPortOf("127.0.0.1"), 80);
+  for (const char* other : {"weather.example.org:8930", "10.0.0.1:8930", "127.evil.org:8930",
+                            "127.0.0.1:0", "127.0.0.1:65536", "127.0.0.1:x", ""})
+    EXPECT_EQ(LoopbackPortOf(other), 0) << other;
+}

@@ -1,0 +1,93 @@
+#include "gateway/feed_service.h"
+
+const char kOpenMeteoForecastUrl[] = "https://api.open-meteo.com/v1/forecast";
+
+namespace {
+
+const char kHourlySeries[] =
+    "temperature_2m,relative_humidity_2m,cloud_cover,weather_code,wind_speed_10m,"
+    "wind_direction_10m";
+const int kForecastDays = 3;
+const char kFeedPrefix[] = "/xml/";
+const char kFeedSuffix[] = "_1.xml";
+
+void Log(const FeedService& service, const std::string& line) {
+  if (service.log) service.log(line);
+}
+
+// "/xml/<code>_1.xml" (a query is ignored) gives the code; anything else "".
+std::string CodeOfTarget(const std::string& target) {
+  const std::string path = target.substr(0, target.find('?'));
+  const std::string prefix = kFeedPrefix, suffix = kFeedSuffix;
+  if (path.size() <= prefix.size() + suffix.size() || path.compare(0, prefix.size(), prefix) != 0 ||
+      path.compare(path.size() - suffix.size(), suffix.size(), suffix) != 0)
+    return "";
+  return path.substr(prefix.size(), path.size() - prefix.size() - suffix.size());
+}
+
+HttpAnswer FeedAnswer(FeedService& service, const std::string& code, std::int64_t utcNow) {
+  const auto city = service.cities.find(code);
+  if (city == service.cities.end()) return StatusAnswer(404);
+  CachedForecast& entry = service.cache[code];
+  if (ShouldFetch(entry, utcNow, service.policy)) {
+    HourlyForecast fresh;
+    const bool good = FetchForecast(service, city->second, fresh);
+    RecordFetch(entry, utcNow, good ? &fresh : nullptr);
+  }
+  if (!CanServe(entry, utcNow, service.policy)) return StatusAnswer(503);
+  const std::string feed = FeedText(service, city->second, entry.forecast, utcNow);
+  if (feed.empty()) return StatusAnswer(503);
+  return {200, "text/xml", feed};
+}
+
+}  // namespace
+
+std::string ForecastAddress(const std::string& upstream, const CityPlace& place) {
+  return upstream + "?latitude=" + place.latitude + "&longitude=" + place.longitude +
+         "&hourly=" + kHourlySeries +
+         "&wind_speed_unit=ms&timezone=auto&forecast_days=" + std::to_string(kForecastDays);
+}
+
+bool FetchForecast(const FeedService& service, const CityPlace& place, HourlyForecast& out) {
+  const std::string url = ForecastAddress(service.upstream, place);
+  const FetchResult result = service.fetch(url);
+  if (result.status != 200) {
+    Log(service, "upstream " + url + ": " +
+                     (result.status ? "status " + std::to_string(result.status) : "no answer"));
+    return false;
+  }
+  if (!ParseHourlyForecast(result.body, out)) {
+    Log(service, "upstream " + url + ": not a forecast");
+    return false;
+  }
+  Log(service, "upstream " + url + ": forecast of " + std::to_string(out.time.size()) + " hours");
+  return true;
+}
+
+std::string FeedText(const FeedService& service, const CityPlace& place,
+                     const HourlyForecast& forecast, std::int64_t utcNow) {
+  const LocalTime now =
+      service.fixedNow ? service.now : LocalTimeAt(utcNow, forecast.utcOffsetSeconds);
+  return BuildFeed(forecast, now, place.townName);
+}
+
+HttpAnswer AnswerRequest(FeedService& service, const HttpRequest& request, std::int64_t utcNow) {
+  if (request.method != "GET") return StatusAnswer(405);
+  const std::string path = request.target.substr(0, request.target.find('?'));
+  if (path == "/") return {200, "text/html; charset=utf-8", AttributionPage()};
+  const std::string code = CodeOfTarget(request.target);
+  return code.empty() ? StatusAnswer(404) : FeedAnswer(service, code, utcNow);
+}
+
+std::string AttributionPage() {
+  return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>nimbrel-feed</title>"
+         "</head><body>\n"
+         "<h1>nimbrel-feed</h1>\n"
+         "<p>Weather feeds for the Nimbrel widget: <code>/xml/&lt;code&gt;_1.xml</code>.</p>\n"
+         "<p><a href=\"https://open-meteo.com/\">Weather data by Open-Meteo.com</a>, "
+         "licence <a href=\"https://creativecommons.org/licenses/by/4.0/\">CC BY 4.0</a>. "
+         "Open-Meteo's free service is for non-commercial use.</p>\n"
+         "<p>Station data: <a href=\"https://meteostat.net/\">Meteostat</a>, "
+         "licence <a href=\"https://creativecommons.org/licenses/by/4.0/\">CC BY 4.0</a>.</p>\n"
+         "</body></html>\n";
+}

@@ -1,0 +1,153 @@
+// nimbrel-feed: serves the widget's feed from Open-Meteo forecasts, or
+// writes every city's feed once for a static web server.
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <climits>
+#include <unistd.h>
+#endif
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "gateway/city_places.h"
+#include "gateway/feed_files.h"
+#include "gateway/feed_service.h"
+#include "gateway/gateway_options.h"
+#include "gateway/serve_loop.h"
+#include "gateway/tcp_socket.h"
+#include "gateway/url_fetch.h"
+
+namespace {
+
+const char kStationsName[] = "NimbrelStations.txt";
+const char kCitiesName[] = "NimbrelCodSity.txt";
+
+enum ExitCode { kExitDone = 0, kExitFailed = 1, kExitUsage = 2, kExitPortTaken = 3 };
+
+std::string ProgramDirectory() {
+#ifdef _WIN32
+  char path[MAX_PATH];
+  const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string file(path, n < MAX_PATH ? n : 0);
+#else
+  char path[PATH_MAX];
+  const ssize_t n = readlink("/proc/self/exe", path, sizeof path);
+  std::string file(path, n > 0 ? static_cast<std::size_t>(n) : 0);
+#endif
+  const auto slash = file.find_last_of("/\\");
+  return slash == std::string::npos ? "." : file.substr(0, slash);
+}
+
+bool ReadWholeFile(const std::string& name, std::string& out) {
+  std::ifstream in(name, std::ios::binary);
+  if (!in) return false;
+  out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return true;
+}
+
+void PrintLine(const std::string& line) {
+  std::fprintf(stderr, "nimbrel-feed: %s\n", line.c_str());
+  std::fflush(stderr);
+}
+
+bool LoadCities(const GatewayOptions& options, FeedService& service) {
+  const std::string dir = ProgramDirectory();
+  const std::string stations =
+      options.stationsFile.empty() ? dir + "/" + kStationsName : options.stationsFile;
+  const std::string cities =
+      options.citiesFile.empty() ? dir + "/" + kCitiesName : options.citiesFile;
+  std::string stationsText, citiesText, error;
+  if (!ReadWholeFile(stations, stationsText))
+    error = "cannot read " + stations;
+  else if (!ReadWholeFile(cities, citiesText))
+    error = "cannot read " + cities;
+  else if (!ReadStations(stationsText, service.cities, error))
+    error = stations + ": " + error;
+  else if (!JoinCityNames(citiesText, service.cities, error))
+    error = cities + ": " + error;
+  if (!error.empty()) PrintLine(error);
+  return error.empty();
+}
+
+std::int64_t UtcNow() {
+  return static_cast<std::int64_t>(std::time(nullptr));
+}
+
+int Serve(const GatewayOptions& options, FeedService& service) {
+  const std::string where = options.listenHost + ":" + std::to_string(options.listenPort);
+  if (!StartNetwork()) {
+    PrintLine("the network cannot be used");
+    return kExitFailed;
+  }
+  SocketHandle listener = kNoSocket;
+  switch (OpenListener(options.listenHost, options.listenPort, listener)) {
+    case ListenStatus::Listening:
+      break;
+    case ListenStatus::PortTaken:
+      PrintLine(where + " is taken: another nimbrel-feed or another program listens there");
+      StopNetwork();
+      return kExitPortTaken;
+    case ListenStatus::Failed:
+      PrintLine("cannot listen on " + where);
+      StopNetwork();
+      return kExitFailed;
+  }
+  if (options.verbose) PrintLine("listening on " + where);
+  ServeLimits limits;
+  limits.idleExitSeconds = options.idleExitSeconds;
+  auto handler = [&](const HttpRequest& request) {
+    return AnswerRequest(service, request, UtcNow());
+  };
+  AnswerNotice notice;
+  if (options.verbose)
+    notice = [](int status, const std::string& target) {
+      PrintLine(std::to_string(status) + " " + (target.empty() ? "(bad request)" : target));
+    };
+  ServeConnections(listener, limits, handler, notice);
+  if (options.verbose) PrintLine("idle, ending");
+  CloseSocket(listener);
+  StopNetwork();
+  return kExitDone;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  GatewayOptions options;
+  std::string error;
+  if (!ParseGatewayOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
+    PrintLine(error + " (--help lists the options)");
+    return kExitUsage;
+  }
+  if (options.help) {
+    std::fputs(GatewayHelpText().c_str(), stdout);
+    return kExitDone;
+  }
+  FeedService service;
+  const char* fromEnvironment = std::getenv(kUpstreamVariable);
+  if (!options.upstream.empty())
+    service.upstream = options.upstream;
+  else if (fromEnvironment && *fromEnvironment)
+    service.upstream = fromEnvironment;
+  service.policy.refetchSeconds = options.refreshSeconds;
+  service.fixedNow = options.fixedNow;
+  service.now = options.now;
+  const int fetchLimit = options.fetchLimitSeconds;
+  service.fetch = [fetchLimit](const std::string& url) { return FetchUrl(url, fetchLimit); };
+  if (options.verbose) service.log = PrintLine;
+  if (!LoadCities(options, service)) return kExitFailed;
+
+  if (!options.once) return Serve(options, service);
+  const FeedFilesResult result =
+      WriteFeedFiles(service, options.writeDir, UtcNow(), kFilePaceMilliseconds);
+  PrintLine(std::to_string(result.written) + " feeds written, " + std::to_string(result.failed) +
+            " failed");
+  return result.failed ? kExitFailed : kExitDone;
+}

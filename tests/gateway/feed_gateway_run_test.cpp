@@ -1,0 +1,377 @@
+// The real nimbrel-feed.exe against a forecast service faked on loopback,
+// and the real widget starting it: requests over sockets, processes seen
+// from outside.
+#include <windows.h>
+#include <winsock.h>
+#include <tlhelp32.h>
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gateway/gateway_options.h"
+#include "tests/support/loopback_server.h"
+#include "tests/support/scratch_dir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const int kUtcOffset = 10800;  // Moscow, as the fake answers
+const int kHoursAnswered = 72;
+const int kAnswerMs = 20000;
+const char kMoscow[] = "27612 Москва\r\n";
+
+fs::path AppDir() {
+  char path[MAX_PATH];
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  return fs::path(path).parent_path().parent_path() / "app";
+}
+
+// Three days of hours from today's midnight in Moscow, every hour alike:
+// overcast, snow, -3.4 degrees, 88 %, 4.1 m/s from the west.
+std::string TodaysAnswer() {
+  std::time_t midnight = std::time(nullptr) + kUtcOffset;
+  midnight -= midnight % 86400;
+  std::string times, t, h, c, w, s, d;
+  for (int hour = 0; hour < kHoursAnswered; ++hour) {
+    const std::time_t at = midnight + hour * 3600;
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "\"%Y-%m-%dT%H:00\"", std::gmtime(&at));
+    const std::string sep = hour ? "," : "";
+    times += sep + stamp;
+    t += sep + "-3.4", h += sep + "88", c += sep + "100";
+    w += sep + "71", s += sep + "4.1", d += sep + "270";
+  }
+  const std::string body = "{\"utc_offset_seconds\":" + std::to_string(kUtcOffset) +
+                           ",\"timezone\":\"Europe/Moscow\",\"hourly\":{\"time\":[" + times +
+                           "],\"temperature_2m\":[" + t + "],\"relative_humidity_2m\":[" + h +
+                           "],\"cloud_cover\":[" + c + "],\"weather_code\":[" + w +
+                           "],\"wind_speed_10m\":[" + s + "],\"wind_direction_10m\":[" + d + "]}}";
+  return "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: " +
+         std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+}
+
+struct Reply {
+  int status = 0;
+  std::string body;
+};
+
+bool Readable(SOCKET s, int ms) {
+  fd_set set;
+  FD_ZERO(&set);
+  FD_SET(s, &set);
+  timeval wait{ms / 1000, (ms % 1000) * 1000};
+  return select(0, &set, nullptr, nullptr, &wait) > 0;
+}
+
+SOCKET Connect(uint16_t port) {
+  SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  sockaddr_in at{};
+  at.sin_family = AF_INET;
+  at.sin_port = htons(port);
+  at.sin_addr.s_addr = inet_addr("127.0.0.1");
+  if (connect(s, reinterpret_cast<sockaddr*>(&at), sizeof at) == 0) return s;
+  closesocket(s);
+  return INVALID_SOCKET;
+}
+
+// Sends the bytes and reads the whole answer up to the server's close.
+Reply Exchange(uint16_t port, const std::string& bytes) {
+  Reply reply;
+  SOCKET s = Connect(port);
+  if (s == INVALID_SOCKET) return reply;
+  send(s, bytes.data(), static_cast<int>(bytes.size()), 0);
+  std::string answer;
+  char piece[4096];
+  for (int n; Readable(s, kAnswerMs) && (n = recv(s, piece, sizeof piece, 0)) > 0;)
+    answer.append(piece, n);
+  closesocket(s);
+  if (answer.compare(0, 9, "HTTP/1.1 ") == 0) reply.status = std::atoi(answer.c_str() + 9);
+  const auto head = answer.find("\r\n\r\n");
+  if (head != std::string::npos) reply.body = answer.substr(head + 4);
+  return reply;
+}
+
+Reply Get(uint16_t port, const std::string& path) {
+  return Exchange(port, "GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+}
+
+uint16_t FreePort() {
+  static const bool started = [] {
+    WSADATA data;
+    return WSAStartup(MAKEWORD(1, 1), &data) == 0;
+  }();
+  if (!started) return 0;
+  SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  sockaddr_in at{};
+  at.sin_family = AF_INET;
+  at.sin_addr.s_addr = inet_addr("127.0.0.1");
+  int length = sizeof at;
+  bind(s, reinterpret_cast<sockaddr*>(&at), sizeof at);
+  getsockname(s, reinterpret_cast<sockaddr*>(&at), &length);
+  closesocket(s);
+  return ntohs(at.sin_port);
+}
+
+bool WaitAnswering(uint16_t port, int ms) {
+  for (int waited = 0; waited < ms; waited += 50) {
+    SOCKET s = Connect(port);
+    if (s != INVALID_SOCKET) {
+      closesocket(s);
+      return true;
+    }
+    Sleep(50);
+  }
+  return false;
+}
+
+class Process {
+ public:
+  ~Process() { End(); }
+
+  // Starts exe with the arguments; its standard error goes to a pipe that
+  // Output() reads after the end.
+  bool Start(const fs::path& exe, const std::vector<std::string>& args) {
+    std::string command = "\"" + exe.string() + "\"";
+    for (const std::string& a : args) command += " " + a;
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE write = nullptr;
+    CreatePipe(&read_, &write, &inherit, 1 << 16);
+    SetHandleInformation(read_, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = write;
+    const bool started = CreateProcessA(exe.string().c_str(), &command[0], nullptr, nullptr, TRUE,
+                                        CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process_);
+    CloseHandle(write);
+    return started;
+  }
+  // The exit code, or -1 while it still runs after ms.
+  long WaitExit(int ms) {
+    if (WaitForSingleObject(process_.hProcess, ms) != WAIT_OBJECT_0) return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(process_.hProcess, &code);
+    return static_cast<long>(code);
+  }
+  std::string Output() {
+    std::string text;
+    char piece[512];
+    DWORD got = 0;
+    while (ReadFile(read_, piece, sizeof piece, &got, nullptr) && got) text.append(piece, got);
+    return text;
+  }
+  void End() {
+    if (process_.hProcess) {
+      if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(process_.hProcess, 99);
+        WaitForSingleObject(process_.hProcess, 5000);
+      }
+      CloseHandle(process_.hThread);
+      CloseHandle(process_.hProcess);
+    }
+    if (read_) CloseHandle(read_);
+    process_ = PROCESS_INFORMATION{};
+    read_ = nullptr;
+  }
+  DWORD Id() const { return process_.dwProcessId; }
+
+ private:
+  PROCESS_INFORMATION process_{};
+  HANDLE read_ = nullptr;
+};
+
+class GatewayRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    upstream_ = std::make_unique<LoopbackServer>(RespondWith(TodaysAnswer()));
+    ASSERT_TRUE(upstream_->Listening());
+  }
+
+  std::vector<std::string> Args(std::vector<std::string> extra) {
+    std::vector<std::string> args = {"--listen",    "127.0.0.1:" + std::to_string(port_),
+                                     "--upstream",  upstream_->Url("/v1/forecast"),
+                                     "--idle-exit", "60"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    return args;
+  }
+
+  void StartGateway(std::vector<std::string> extra = {}) {
+    ASSERT_TRUE(gateway_.Start(AppDir() / "nimbrel-feed.exe", Args(extra)));
+    ASSERT_TRUE(WaitAnswering(port_, 10000))
+        << (gateway_.WaitExit(0) == -1 ? "still starting" : gateway_.Output());
+  }
+
+  ScratchDir scratch_;
+  uint16_t port_ = FreePort();
+  std::unique_ptr<LoopbackServer> upstream_;
+  Process gateway_;
+};
+
+TEST_F(GatewayRun, AnswersTwoRequestsWithOneUpstreamCallAndOutlivesBadOnes) {
+  StartGateway();
+  const Reply first = Get(port_, "/xml/27612_1.xml");
+  ASSERT_EQ(first.status, 200);
+  EXPECT_NE(first.body.find("<FORECAST"), std::string::npos) << first.body;
+  EXPECT_EQ(Get(port_, "/xml/27612_1.xml").body, first.body);
+  EXPECT_EQ(upstream_->Connections(), 1);
+  EXPECT_NE(upstream_->Requests().at(0).find("GET /v1/forecast?latitude=55.8333&longitude=37.6167"),
+            std::string::npos);
+
+  EXPECT_EQ(Exchange(port_, "GARBAGE\r\n\r\n").status, 400);
+  EXPECT_EQ(Exchange(port_, "GET / HTTP/1.1\r\nX: " + std::string(9000, 'a')).status, 431);
+  EXPECT_EQ(Get(port_, "/xml/99999_1.xml").status, 404);
+  const Reply page = Get(port_, "/");
+  EXPECT_EQ(page.status, 200);
+  EXPECT_NE(page.body.find("Weather data by Open-Meteo.com"), std::string::npos);
+  EXPECT_EQ(Get(port_, "/xml/27612_1.xml").status, 200) << "bad requests leave it serving";
+
+  Process second;
+  ASSERT_TRUE(second.Start(AppDir() / "nimbrel-feed.exe", Args({})));
+  EXPECT_EQ(second.WaitExit(5000), 3);
+  EXPECT_NE(second.Output().find("is taken"), std::string::npos);
+}
+
+TEST_F(GatewayRun, ServesTheLastGoodFeedWhenTheUpstreamIsGone) {
+  StartGateway({"--refresh", "1", "--fetch-limit", "2"});
+  const Reply first = Get(port_, "/xml/27612_1.xml");
+  ASSERT_EQ(first.status, 200);
+  upstream_.reset();
+  Sleep(1100);
+  const Reply later = Get(port_, "/xml/27612_1.xml");
+  EXPECT_EQ(later.status, 200);
+  EXPECT_EQ(later.body, first.body);
+}
+
+TEST_F(GatewayRun, GivesUpOnASilentUpstreamAtTheFetchLimit) {
+  upstream_ = std::make_unique<LoopbackServer>([](LoopbackConnection& c) { c.HoldSilent(15000); });
+  StartGateway({"--fetch-limit", "2"});
+  const DWORD start = GetTickCount();
+  EXPECT_EQ(Get(port_, "/xml/27612_1.xml").status, 503);
+  const DWORD took = GetTickCount() - start;
+  EXPECT_GE(took, 1500u);
+  EXPECT_LT(took, 6000u);
+}
+
+TEST_F(GatewayRun, EndsByItselfAfterTheIdleTime) {
+  ASSERT_TRUE(
+      gateway_.Start(AppDir() / "nimbrel-feed.exe",
+                     {"--listen", "127.0.0.1:" + std::to_string(port_), "--idle-exit", "1"}));
+  EXPECT_EQ(gateway_.WaitExit(6000), 0);
+}
+
+TEST_F(GatewayRun, WritesEveryCitysFeedOnceAndReplacesItOnTheNextRun) {
+  WriteFileBytes("cities.txt", std::string(kMoscow) + "26063 Питер\r\n");
+  WriteFileBytes("stations.txt", "27612 55.8333 37.6167\n26063 59.9667 30.3\n");
+  WriteFileBytes("out/xml/26063_1.xml", "old");
+  const std::vector<std::string> once = {"--cities",    "cities.txt", "--stations", "stations.txt",
+                                         "--write-dir", "out",        "--once"};
+  for (int run = 1; run <= 2; ++run) {
+    Process batch;
+    ASSERT_TRUE(batch.Start(AppDir() / "nimbrel-feed.exe", Args(once)));
+    EXPECT_EQ(batch.WaitExit(20000), 0) << batch.Output();
+    EXPECT_EQ(upstream_->Connections(), 2 * run);
+  }
+  for (const char* code : {"27612", "26063"})
+    EXPECT_NE(ReadFileBytes(std::string("out/xml/") + code + "_1.xml").find("<FORECAST"),
+              std::string::npos)
+        << code;
+  EXPECT_FALSE(fs::exists("out/xml/27612_1.xml.new"));
+}
+
+// --- The widget starts its gateway -------------------------------------------
+
+const uint16_t kWidgetFeedPort = 8930;  // the widget's built-in feed address
+
+struct WindowSearch {
+  DWORD pid;
+  std::string className;
+  HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<WindowSearch*>(context);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  char name[64] = "";
+  GetClassNameA(window, name, sizeof name);
+  if (pid != search->pid || search->className != name) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+std::string ControlText(DWORD pid, int window, int control) {
+  WindowSearch search{pid, "WindowClass_" + std::to_string(window), nullptr};
+  EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+  char text[256] = "";
+  if (search.found) GetWindowTextA(GetDlgItem(search.found, control), text, sizeof text);
+  return text;
+}
+
+// The processes `parent` started with this executable name.
+std::vector<DWORD> ChildrenNamed(DWORD parent, const char* name) {
+  std::vector<DWORD> found;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+    if (entry.th32ParentProcessID == parent && lstrcmpiA(entry.szExeFile, name) == 0)
+      found.push_back(entry.th32ProcessID);
+  CloseHandle(snapshot);
+  return found;
+}
+
+void EndProcess(DWORD id) {
+  HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
+  if (!process) return;
+  TerminateProcess(process, 99);
+  WaitForSingleObject(process, 5000);
+  CloseHandle(process);
+}
+
+TEST_F(GatewayRun, TheWidgetStartsItsGatewayAndShowsTheMappedForecast) {
+  // Other widget tests serve this port for a moment; wait for it to be free.
+  bool free = false;
+  for (int waited = 0; waited < 30000 && !free; waited += 200) {
+    const SOCKET taken = Connect(kWidgetFeedPort);
+    free = taken == INVALID_SOCKET;
+    if (!free) closesocket(taken), Sleep(200);
+  }
+  ASSERT_TRUE(free) << "port " << kWidgetFeedPort << " is taken";
+  const fs::path app = AppDir();
+  for (const char* folder : {"Digits", "Resources", "Weather"})
+    fs::copy(app / folder, folder, fs::copy_options::recursive);
+  fs::copy(app / "NimbrelCodSity.txt", "NimbrelCodSity.txt");
+  WriteFileBytes("inform.ini", "ID=27612\r\n");
+  // The gateway inherits the widget's environment, so it asks the fake.
+  SetEnvironmentVariableA(kUpstreamVariable, upstream_->Url("/v1/forecast").c_str());
+  Process widget;
+  const bool started = widget.Start(app / "nimbrel.exe", {});
+  SetEnvironmentVariableA(kUpstreamVariable, nullptr);
+  ASSERT_TRUE(started);
+
+  bool shown = false;
+  for (int waited = 0; waited < 20000 && !shown; waited += 100) {
+    // The panel texts are set one after another, the humidity last.
+    shown =
+        ControlText(widget.Id(), 59, 20) == "Москва" && !ControlText(widget.Id(), 59, 25).empty();
+    if (!shown) Sleep(100);
+  }
+  std::vector<std::string> texts;
+  for (int control : {21, 22, 24, 25}) texts.push_back(ControlText(widget.Id(), 59, control));
+  const std::vector<DWORD> gateways = ChildrenNamed(widget.Id(), "nimbrel-feed.exe");
+  widget.End();
+  for (DWORD id : gateways) EndProcess(id);
+  ASSERT_TRUE(shown) << "the panels never showed the town";
+  EXPECT_EQ(gateways.size(), 1u);
+  EXPECT_EQ(upstream_->Connections(), 1);
+  EXPECT_EQ(texts, (std::vector<std::string>{"Пасмурно, Снег", "-3...-3°C",
+                                             "Вет. западный    4...4m\\c", "Влаж: 88...88 %"}));
+}
+
+}  // namespace

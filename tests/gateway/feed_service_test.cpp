@@ -1,0 +1,88 @@
+// What the gateway answers and when it asks upstream, on a clock the test
+// moves by hand and with an upstream that counts its requests.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "gateway/feed_service.h"
+#include "tests/gateway/forecast_answers.h"
+
+namespace {
+
+const std::int64_t kStart = 1796000000;  // any UTC instant; periods come from `now`
+const std::int64_t kMinute = 60, kHour = 3600;
+
+class Gateway : public ::testing::Test {
+ protected:
+  Gateway() {
+    service_.upstream = "http://127.0.0.1:1/v1/forecast";
+    service_.cities["27612"] = CityPlace{"\xCC\xEE\xF1\xEA\xE2\xE0", "55.8333", "37.6167"};
+    service_.fixedNow = ParseLocalTime("2026-12-07T10:00", service_.now);
+    service_.fetch = [this](const std::string& url) {
+      urls_.push_back(url);
+      return upstreamUp_ ? FetchResult{200, AnswerJson(AnswerDays(3))} : FetchResult{};
+    };
+  }
+
+  HttpAnswer Get(const std::string& target, std::int64_t at, const char* method = "GET") {
+    return AnswerRequest(service_, HttpRequest{method, target}, at);
+  }
+
+  FeedService service_;
+  std::vector<std::string> urls_;
+  bool upstreamUp_ = true;
+};
+
+TEST_F(Gateway, AsksUpstreamOncePerHalfHourAndRebuildsTheFeedEveryTime) {
+  const HttpAnswer first = Get("/xml/27612_1.xml", kStart);
+  ASSERT_EQ(first.status, 200);
+  EXPECT_EQ(first.contentType, "text/xml");
+  EXPECT_NE(first.body.find("%CC%EE%F1%EA%E2%E0"), std::string::npos) << first.body;
+  EXPECT_EQ(Get("/xml/27612_1.xml?x=1", kStart + 29 * kMinute).status, 200);
+  EXPECT_EQ(urls_.size(), 1u);
+  EXPECT_EQ(Get("/xml/27612_1.xml", kStart + 30 * kMinute).status, 200);
+  EXPECT_EQ(urls_.size(), 2u);
+  EXPECT_EQ(urls_[0],
+            "http://127.0.0.1:1/v1/forecast?latitude=55.8333&longitude=37.6167&hourly="
+            "temperature_2m,relative_humidity_2m,cloud_cover,weather_code,wind_speed_10m,"
+            "wind_direction_10m&wind_speed_unit=ms&timezone=auto&forecast_days=3");
+}
+
+TEST_F(Gateway, ServesTheLastGoodForecastForSixHoursOfUpstreamFailures) {
+  const std::string good = Get("/xml/27612_1.xml", kStart).body;
+  upstreamUp_ = false;
+  EXPECT_EQ(Get("/xml/27612_1.xml", kStart + kHour).body, good);
+  EXPECT_EQ(urls_.size(), 2u) << "a due request is made even while failing";
+  EXPECT_EQ(Get("/xml/27612_1.xml", kStart + kHour + kMinute).body, good);
+  EXPECT_EQ(urls_.size(), 2u) << "a failed request counts for the half hour too";
+  EXPECT_EQ(Get("/xml/27612_1.xml", kStart + 6 * kHour).status, 200);
+  EXPECT_EQ(Get("/xml/27612_1.xml", kStart + 6 * kHour + kHour).status, 503);
+  upstreamUp_ = true;
+  EXPECT_EQ(Get("/xml/27612_1.xml", kStart + 8 * kHour).body, good);
+}
+
+TEST_F(Gateway, AnswersFailuresWithoutAForecastAndOtherPathsByStatus) {
+  upstreamUp_ = false;
+  EXPECT_EQ(Get("/xml/27612_1.xml", kStart).status, 503);
+  service_.fetch = [](const std::string&) {
+    return FetchResult{400, R"({"error": true, "reason": "Cannot initialize"})"};
+  };
+  EXPECT_EQ(Get("/xml/27612_1.xml", kStart + kHour).status, 503);
+  EXPECT_EQ(Get("/xml/99999_1.xml", kStart).status, 404);
+  EXPECT_EQ(Get("/xml/_1.xml", kStart).status, 404);
+  EXPECT_EQ(Get("/xml/27612_2.xml", kStart).status, 404);
+  EXPECT_EQ(Get("/xml/27612_1.xml", kStart, "POST").status, 405);
+  const HttpAnswer page = Get("/", kStart);
+  EXPECT_EQ(page.status, 200);
+  EXPECT_NE(page.body.find("Weather data by Open-Meteo.com"), std::string::npos);
+  EXPECT_NE(page.body.find("Meteostat"), std::string::npos);
+}
+
+TEST_F(Gateway, ASetBackClockAsksUpstreamAgainAtOnce) {
+  Get("/xml/27612_1.xml", kStart);
+  EXPECT_EQ(Get("/xml/27612_1.xml", kStart - kHour).status, 200);
+  EXPECT_EQ(urls_.size(), 2u);
+}
+
+}  // namespace
