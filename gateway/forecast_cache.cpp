@@ -1,7 +1,10 @@
 #include "gateway/forecast_cache.h"
 
 bool ShouldFetch(const CachedForecast& entry, std::int64_t now, const CachePolicy& policy) {
-  return !entry.tried || now < entry.triedAt || now - entry.triedAt >= policy.refetchSeconds;
+  if (!entry.tried || now < entry.triedAt) return true;
+  const std::int64_t wait =
+      CanServe(entry, now, policy) ? policy.refetchSeconds : policy.retrySeconds;
+  return now - entry.triedAt >= wait;
 }
 
 void RecordFetch(CachedForecast& entry, std::int64_t now, const HourlyForecast* fresh) {

@@ -11,10 +11,16 @@
 constexpr std::int64_t kRefetchSeconds = 30 * 60;
 // After that long without a good answer the forecast is too old to show.
 constexpr std::int64_t kStaleLimitSeconds = 6 * 60 * 60;
+// With nothing to show (a PC whose network comes up after log-on starts the
+// gateway too early), waiting the half hour would leave the widget without
+// weather for that long; one city asking every two minutes is still far
+// inside the free tier.
+constexpr std::int64_t kRetrySeconds = 2 * 60;
 
 struct CachePolicy {
   std::int64_t refetchSeconds = kRefetchSeconds;
   std::int64_t staleLimitSeconds = kStaleLimitSeconds;
+  std::int64_t retrySeconds = kRetrySeconds;
 };
 
 struct CachedForecast {
@@ -25,8 +31,8 @@ struct CachedForecast {
   HourlyForecast forecast;
 };
 
-// A failed request counts too: an upstream in trouble is not asked harder.
-// A clock set back makes the entry due at once rather than hours later.
+// A failed request counts too: an upstream in trouble is not asked harder
+// while an older forecast can still be served. A clock set back makes the entry due at once rather than hours later.
 bool ShouldFetch(const CachedForecast& entry, std::int64_t now, const CachePolicy& policy);
 
 // `fresh` is null when the request failed; the old forecast then stays.

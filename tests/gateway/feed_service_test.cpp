@@ -65,6 +65,14 @@ TEST_F(Gateway, ServesTheLastGoodForecastForSixHoursOfUpstreamFailures) {
 TEST_F(Gateway, AnswersFailuresWithoutAForecastAndOtherPathsByStatus) {
   upstreamUp_ = false;
   EXPECT_EQ(Get("/xml/27612_1.xml", kStart).status, 503);
+  EXPECT_EQ(Get("/xml/27612_1.xml", kStart + kMinute).status, 503);
+  EXPECT_EQ(urls_.size(), 1u);
+  upstreamUp_ = true;
+  EXPECT_EQ(Get("/xml/27612_1.xml", kStart + 2 * kMinute).status, 200)
+      << "with nothing to serve, a failure is retried after minutes, not the half hour";
+  EXPECT_EQ(urls_.size(), 2u);
+  upstreamUp_ = false;
+  service_.cache.clear();
   service_.fetch = [](const std::string&) {
     return FetchResult{400, R"({"error": true, "reason": "Cannot initialize"})"};
   };
