@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "app/application_state.h"
 #include "app/event_loop.h"
 #include "app/following.h"
 #include "app/widget_layout.h"
@@ -21,8 +22,6 @@
 #include "services/text_file.h"
 #include "services/tray.h"
 #include "services/windows.h"
-
-ApplicationState Application;
 
 namespace {
 
@@ -149,11 +148,6 @@ void AddTrayMenu() {
 }
 
 }  // namespace
-
-void SetCityCode(const std::string& code) {
-  Application.CityCode = code;
-  SetRefreshCityCode(code);
-}
 
 void StartWidget() {
   StartServices();

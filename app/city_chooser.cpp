@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/application.h"
+#include "app/application_state.h"
 #include "app/city_code.h"
 #include "display/widget_numbers.h"
 #include "feed/refresh.h"
