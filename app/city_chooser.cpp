@@ -16,19 +16,26 @@ const int kCityWindowWidth = 200;
 const int kCityWindowHeight = 400;
 const unsigned kCityWindowFlags = WS_CAPTION | WS_SYSMENU | CentreOnScreen;
 const int kListMargin = 5;
-}  // namespace
 
-void OpenCityWindow() {
-  OpenWindowSlot(kCityWindow, 0, 0, kCityWindowWidth, kCityWindowHeight, "Города", kCityWindowFlags,
-                 nullptr);
-  CreateListControl(kCityList, kListMargin, kListMargin, kCityWindowWidth - 2 * kListMargin,
-                    kCityWindowHeight - 2 * kListMargin);
+void FillCityList() {
   if (!OpenFileForReading(kCityListFile, kCityListPath)) return;
   while (!IsEndOfFile(kCityListFile)) {
     Application.lastCityLine = ReadTextLine(kCityListFile);
     AddListItem(kCityList, -1, Application.lastCityLine.c_str());
   }
   CloseFileSlot(kCityListFile);
+}
+
+}  // namespace
+
+// Filled while hidden: a shown list repaints itself on every added line.
+void OpenCityWindow() {
+  OpenWindowSlot(kCityWindow, 0, 0, kCityWindowWidth, kCityWindowHeight, "Города",
+                 kCityWindowFlags | CreateHidden, nullptr);
+  CreateListControl(kCityList, kListMargin, kListMargin, kCityWindowWidth - 2 * kListMargin,
+                    kCityWindowHeight - 2 * kListMargin);
+  FillCityList();
+  SetWindowHidden(kCityWindow, 0);
 }
 
 void PickCity() {
