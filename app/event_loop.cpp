@@ -54,6 +54,9 @@ void RunEventLoop() {
       case EventTimer:
         RedrawClock();
         break;
+      case EventRepaint:
+        if (Application.lastEventWindow == kClockOverlay) ForgetDrawnClock();
+        break;
       case EventMenu:
         if (EventId() == kExitMenuItem) {
           SaveCityCode();
