@@ -149,10 +149,18 @@ void TakeSnapshot() {
   snapshot.lParam = record.lParam;
 }
 
+bool IsKeyMessage(UINT message) {
+  return message >= WM_KEYFIRST && message <= WM_KEYLAST;
+}
+
+// Only keys can be accelerators: any other message skips the two server
+// round trips of asking for the active window's table.
 void DispatchOne(MSG& message) {
-  HWND active = GetActiveWindow();
-  HACCEL accelerators = active ? WindowAccelerators(active) : nullptr;
-  if (accelerators && TranslateAcceleratorA(active, accelerators, &message)) return;
+  if (IsKeyMessage(message.message)) {
+    HWND active = GetActiveWindow();
+    HACCEL accelerators = active ? WindowAccelerators(active) : nullptr;
+    if (accelerators && TranslateAcceleratorA(active, accelerators, &message)) return;
+  }
   TranslateMessage(&message);
   DispatchMessageA(&message);
 }

@@ -155,7 +155,18 @@ int ShowCommandFor(HWND window) {
 
 }  // namespace
 
+// A numbered window is found in the table, without the server round trip
+// of reading its property; its children walk up by property.
 int NumberOfWindow(HWND window) {
+  if (!window) return -1;
+  {
+    Guard guard(tableLock);
+    int found = -1;
+    windows.ForEach([&](int number, WindowSlot& slot) {
+      if (slot.handle == window) found = number;
+    });
+    if (found >= 0) return found;
+  }
   while (window) {
     int number = NumberProperty(window);
     if (number >= 0) return number;
