@@ -288,6 +288,9 @@ void SetWindowHidden(int number, int hidden) {
   HWND window = HandleOf(number);
   if (!window) return;
   if (hidden) {
+    // A hidden window stays as it is: activating its owner would only move
+    // the focus, and under Wine every move of the focus restacks a tree.
+    if (!(GetWindowLongPtrA(window, GWL_STYLE) & WS_VISIBLE)) return;
     if (HWND owner = GetWindow(window, GW_OWNER)) SetActiveWindow(owner);
     ShowWindow(window, SW_HIDE);
   } else {
