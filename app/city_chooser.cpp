@@ -17,6 +17,11 @@ const int kCityWindowHeight = 400;
 const unsigned kCityWindowFlags = WS_CAPTION | WS_SYSMENU | CentreOnScreen;
 const int kListMargin = 5;
 
+// An empty line, or a double-click with nothing selected, names no city.
+bool NamesACity(const std::string& code) {
+  return code.find_first_not_of(" \t") != std::string::npos;
+}
+
 void FillCityList() {
   if (!OpenFileForReading(kCityListFile, kCityListPath)) return;
   while (!IsEndOfFile(kCityListFile)) {
@@ -41,6 +46,8 @@ void OpenCityWindow() {
 void PickCity() {
   Application.pickedIndex = GetListSelection(kCityList);
   Application.pickedLine = GetListItemText(kCityList, Application.pickedIndex);
-  SetCityCode(CityCodeFromLine(Application.pickedLine));
+  const std::string code = CityCodeFromLine(Application.pickedLine);
+  if (!NamesACity(code)) return;
+  SetCityCode(code);
   RefreshWeather();
 }

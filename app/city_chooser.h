@@ -6,5 +6,6 @@
 void OpenCityWindow();
 
 // Takes the code of the selected line and refreshes for it; the window stays
-// open and nothing is saved until the user leaves through the tray menu.
+// open and nothing is saved until the user leaves. A code that is empty or
+// only blanks is no pick: nothing changes.
 void PickCity();

@@ -70,6 +70,9 @@ void RunEventLoop() {
         break;
     }
     if (Application.lastEvent == EventCloseWindow) {
+      // Alt+F4 or the taskbar's "Close window" is a way out too: it must not
+      // lose the city picked since start-up.
+      if (Application.lastEventWindow == kMainWindow) SaveCityCode();
       CloseWindowSlot(Application.lastEventWindow);
       if (Application.lastEventWindow == kMainWindow) return;
     }

@@ -152,7 +152,8 @@ HBITMAP SectionFromBitmapFile(const uint8_t* bytes, size_t size) {
   // The header and colour table copied out, so the platform reads an aligned
   // BITMAPINFO of exactly the size checked.
   std::vector<uint8_t> header(bytes + layout.headerOffset, bytes + layout.headerEnd);
-  const BITMAPINFO* source = reinterpret_cast<const BITMAPINFO*>(header.data());
+  BITMAPINFO* source = reinterpret_cast<BITMAPINFO*>(header.data());
+  source->bmiHeader.biClrUsed = layout.colourCount;  // the table copied, not the file's word
   const int depth = layout.bitCount < 24 ? 24 : layout.bitCount;
   void* bits = nullptr;
   HBITMAP section = CreateSection(layout.width, layout.height, depth, &bits);

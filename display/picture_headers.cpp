@@ -63,6 +63,7 @@ bool ReadBitmapFileLayout(const uint8_t* bytes, size_t size, BitmapFileLayout* l
   layout->topDown = height < 0;
   layout->bitCount = bitCount;
   layout->headerEnd = headerEnd;
+  layout->colourCount = bitCount <= 8 ? colours : 0;
   layout->pixelOffset = pixelOffset;
   layout->pixelBytes = pixelBytes;
   return true;

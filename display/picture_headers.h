@@ -14,6 +14,9 @@ struct BitmapFileLayout {
   int bitCount = 0;
   size_t headerOffset = 14;  // the BITMAPINFOHEADER
   size_t headerEnd = 0;      // end of the header and its colour table
+  // Entries of that table, checked to lie in the block; the file's own
+  // count may say anything (a table for 24 bits, thousands of entries).
+  uint32_t colourCount = 0;
   size_t pixelOffset = 0;
   size_t pixelBytes = 0;
 };

@@ -27,10 +27,11 @@ struct ImageInfo {
 // Decode flag: rows go bottom-up (the top row at buffer + (height-1)*pitch).
 const int kDecodeBottomUp = 2;
 
-// Largest side the image store can hold (its sizes are signed 16-bit), and
-// the largest pixel count any decoder will allocate rows for.
-const int kMaxImageSide = 32767;
-const long kMaxImagePixels = 16L * 1024 * 1024;
+// Largest side any picture may have, and the largest pixel count any decoder
+// will allocate rows for. The widget's largest picture is 306 x 194; these
+// keep a hostile file from taking the memory of a 32-bit process.
+const int kMaxImageSide = 2048;
+const long kMaxImagePixels = long{kMaxImageSide} * kMaxImageSide;
 
 // True for sizes the store can hold without wrapping its 16-bit fields or
 // allocating an absurd amount: 1 to kMaxImageSide each, and at most

@@ -137,6 +137,7 @@ void WalkFeedNode(XmlNode node, int depth) {
   if (depth < 0) depth = 0;
   if (depth > kFeedDepthLimit) return;
   if (NodeKind(node) != ElementNode) return;
+  if (depth == 0) model.periodCounter = 0;
 
   const std::string element = NodeName(node);
   if (element == "FORECAST") AdvancePeriod();

@@ -23,15 +23,16 @@ struct ForecastPeriod {
 };
 
 // Slots 1 to 4 hold the periods of a feed in document order; slot 0 only
-// catches what a feed says before its first FORECAST element since start-up.
+// catches what a feed says before its first FORECAST element.
 constexpr int kForecastSlotCount = 5;
 using ForecastTable = std::array<ForecastPeriod, kForecastSlotCount>;
 
 struct ForecastModel {
   ForecastTable forecastTable;
   // The slot every recognised attribute writes to: each FORECAST element
-  // advances it, 4 wraps to 1, and it is never reset during the run, so a
-  // feed with another number of periods shifts the slots of later walks.
+  // advances it and 4 wraps to 1. Every walk of a document starts it at 0,
+  // so a feed with three periods, or one cut short, cannot move tomorrow's
+  // weather into today's slots at the next refresh.
   int periodCounter = 0;
   // Last sname seen, still percent-encoded as the feed writes it.
   std::string townName;
@@ -46,7 +47,8 @@ ForecastModel& Forecast();
 void ClearForecast();
 
 // Interprets the node and everything below it into Forecast(); the refresh
-// passes the document's root element and depth 0. Elements nested more than
+// passes the document's root element and depth 0, which starts the walk of
+// a document: periodCounter goes back to 0. Elements nested more than
 // kFeedDepthLimit levels below that root are passed over with all they hold,
 // so a hostile document can neither exhaust the stack nor keep the walk busy;
 // the rest of the document is interpreted as usual.

@@ -14,17 +14,68 @@
 namespace {
 
 constexpr int kSendLimitSeconds = 10;
-constexpr DWORD kReceivePollMilliseconds = 100;
-constexpr DWORD kSendRetryMilliseconds = 50;
-// A server that drips one byte just inside every receive limit must not hold
-// the main thread for days: one download gets at most one refresh period.
-constexpr int64_t kDownloadLimitSeconds = 60;
+constexpr int kConnectLimitSeconds = 10;
+// A server that drips one byte just inside every receive limit, or a host
+// that never answers, must not hold the main thread: one download gets this
+// long in all, counted on the wall clock like every limit...
+constexpr int64_t kDownloadLimitSeconds = 15;
+// ...and on the system's tick from the moment the connection is asked for,
+// which no setting of the clock can stretch.
+constexpr uint64_t kConnectionLimitMilliseconds = 15000;
+// The limits count whole seconds of a clock that may jump, so a wait looks
+// at it this often; readiness of the socket ends a wait at once.
+constexpr long kClockLookMilliseconds = 100;
 
 bool socketsStarted = false;
 std::vector<SOCKET> openSockets;  // closed at shutdown if a download was cut off
 
 SOCKET SocketOf(const TcpConnection& connection) {
   return static_cast<SOCKET>(connection.socket);
+}
+
+uint64_t MillisecondsSince(uint32_t startTick) {
+  return static_cast<DWORD>(GetTickCount() - startTick);  // exact across the tick's wrap
+}
+
+enum class Readiness { Ready, Broken, TimedOut };
+
+// Waits until the socket can be read (or written), within limitSeconds of
+// the wall clock and what is left of the connection's time.
+Readiness WaitUntilReady(SOCKET s, uint32_t startTick, bool forWriting, int limitSeconds) {
+  ElapsedSeconds elapsed;
+  StartElapsed(&elapsed, CurrentDate());
+  while (UpdateElapsed(&elapsed, CurrentDate()) < limitSeconds) {
+    const uint64_t spent = MillisecondsSince(startTick);
+    if (spent >= kConnectionLimitMilliseconds) break;
+    const uint64_t wait =
+        std::min<uint64_t>(kClockLookMilliseconds, kConnectionLimitMilliseconds - spent);
+    fd_set ready;
+    fd_set broken;
+    FD_ZERO(&ready);
+    FD_ZERO(&broken);
+    FD_SET(s, &ready);
+    FD_SET(s, &broken);
+    timeval timeout = {0, static_cast<long>(wait * 1000)};
+    const int count =
+        select(0, forWriting ? nullptr : &ready, forWriting ? &ready : nullptr, &broken, &timeout);
+    if (count == SOCKET_ERROR) return Readiness::Broken;
+    if (count > 0) return FD_ISSET(s, &broken) ? Readiness::Broken : Readiness::Ready;
+  }
+  return Readiness::TimedOut;
+}
+
+// A connect that waits for the answer within the limit, rather than for
+// the system's own retries (21 s for a host that drops every SYN).
+bool ConnectWithin(SOCKET s, const sockaddr_in& address, uint32_t startTick, int limitSeconds) {
+  u_long nonBlocking = 1;
+  if (ioctlsocket(s, FIONBIO, &nonBlocking) != 0) return false;
+  if (connect(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) return true;
+  if (WSAGetLastError() != WSAEWOULDBLOCK) return false;
+  if (WaitUntilReady(s, startTick, true, limitSeconds) != Readiness::Ready) return false;
+  int error = 0;
+  int length = sizeof error;
+  return getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) == 0 &&
+         error == 0;
 }
 
 bool Finished(const HttpResponse& r) {
@@ -58,6 +109,7 @@ void StopSockets() {
 
 bool OpenTcpConnection(const std::string& host, uint16_t port, TcpConnection* connection) {
   *connection = TcpConnection{};
+  connection->startTick = GetTickCount();
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_port = htons(port);
@@ -70,7 +122,7 @@ bool OpenTcpConnection(const std::string& host, uint16_t port, TcpConnection* co
   }
   const SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
   if (s == INVALID_SOCKET) return false;
-  if (connect(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+  if (!ConnectWithin(s, address, connection->startTick, kConnectLimitSeconds)) {
     closesocket(s);
     return false;
   }
@@ -88,47 +140,46 @@ void CloseTcpConnection(TcpConnection* connection) {
 }
 
 bool SendAll(const TcpConnection& connection, const char* bytes, int count, int limitSeconds) {
-  ElapsedSeconds elapsed;
-  StartElapsed(&elapsed, CurrentDate());
-  while (count > 0 && UpdateElapsed(&elapsed, CurrentDate()) < limitSeconds) {
-    const int sent = send(SocketOf(connection), bytes, count, 0);
+  const SOCKET s = SocketOf(connection);
+  while (count > 0) {
+    const int sent = send(s, bytes, count, 0);
     if (sent == SOCKET_ERROR) {
-      Sleep(kSendRetryMilliseconds);
+      // Only a full send buffer is worth waiting for; any other failure
+      // would fail the same way until the limit.
+      if (WSAGetLastError() != WSAEWOULDBLOCK) return false;
+      if (WaitUntilReady(s, connection.startTick, true, limitSeconds) != Readiness::Ready)
+        return false;
       continue;
     }
     bytes += sent;
     count -= sent;
   }
-  return count <= 0;
+  return true;
 }
 
 int ReceiveSome(const TcpConnection& connection, char* buffer, int maxCount, int limitSeconds) {
   if (maxCount <= 0) return 0;
-  ElapsedSeconds elapsed;
-  StartElapsed(&elapsed, CurrentDate());
-  while (UpdateElapsed(&elapsed, CurrentDate()) < limitSeconds) {
-    u_long waiting = 0;
-    if (ioctlsocket(SocketOf(connection), FIONREAD, &waiting) != 0) return 0;
-    if (waiting > 0) {
-      const int received = recv(SocketOf(connection), buffer, maxCount, 0);
-      return received > 0 ? received : 0;
-    }
-    Sleep(kReceivePollMilliseconds);
-  }
-  return 0;
+  const SOCKET s = SocketOf(connection);
+  if (WaitUntilReady(s, connection.startTick, false, limitSeconds) != Readiness::Ready) return 0;
+  const int received = recv(s, buffer, maxCount, 0);
+  return received > 0 ? received : 0;  // a closed connection ends the wait at once
 }
 
 bool DownloadToFile(const std::string& url, const std::string& fileName) {
   const UrlParts parts = SplitUrl(url);
   std::string request;
   if (!FormatRequest(parts, &request)) return false;  // nothing connected, nothing sent
+  ElapsedSeconds total;
+  StartElapsed(&total, CurrentDate());
+  const auto timeLeft = [&](int stepLimit) {
+    const int64_t left = kDownloadLimitSeconds - UpdateElapsed(&total, CurrentDate());
+    return static_cast<int>(std::min<int64_t>(stepLimit, left));
+  };
   TcpConnection connection;
   if (!OpenTcpConnection(parts.host, parts.port, &connection)) return false;
 
-  ElapsedSeconds total;
-  StartElapsed(&total, CurrentDate());
-  bool ok =
-      SendAll(connection, request.data(), static_cast<int>(request.size()), kSendLimitSeconds);
+  bool ok = SendAll(connection, request.data(), static_cast<int>(request.size()),
+                    timeLeft(kSendLimitSeconds));
 
   std::vector<char> buffer(parts.host.size() + 1024);
   HttpResponse response;
@@ -143,8 +194,7 @@ bool DownloadToFile(const std::string& url, const std::string& fileName) {
   };
 
   while (ok && !Finished(response) && !writeFailed) {
-    const int64_t left = kDownloadLimitSeconds - UpdateElapsed(&total, CurrentDate());
-    const int limit = static_cast<int>(std::min<int64_t>(ReceiveLimitSeconds(response), left));
+    const int limit = timeLeft(ReceiveLimitSeconds(response));
     if (limit <= 0) break;
     const int want = static_cast<int>(std::min(NextReceiveSize(response), buffer.size()));
     const int received = ReceiveSome(connection, buffer.data(), want, limit);

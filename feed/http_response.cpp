@@ -51,6 +51,51 @@ bool HasControlByte(const std::string& text) {
   return false;
 }
 
+// Bytes that would end the request target or the request line, or that the
+// server would take as a fragment, go out as %XX.
+bool NeedsEscape(unsigned char c) {
+  return c <= 0x20 || c >= 0x7F || c == '#';
+}
+
+std::string EscapeRequestTarget(const std::string& path) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(path.size());
+  for (unsigned char c : path) {
+    if (!NeedsEscape(c)) {
+      out.push_back(static_cast<char>(c));
+      continue;
+    }
+    out.push_back('%');
+    out.push_back(kHex[c >> 4]);
+    out.push_back(kHex[c & 0x0F]);
+  }
+  return out;
+}
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+bool EqualNoCase(const char* text, size_t length, const char* word) {
+  for (size_t i = 0; i < length; ++i, ++word)
+    if (*word == '\0' || std::tolower(static_cast<unsigned char>(text[i])) != *word) return false;
+  return *word == '\0';
+}
+
+// The header value is a comma-separated list of codings, each possibly with
+// parameters after ';': chunked must be one whole coding, in any letter case.
+bool ListsChunked(const char* value) {
+  while (*value) {
+    while (IsBlank(*value) || *value == ',') ++value;
+    const char* start = value;
+    while (*value && *value != ',' && *value != ';' && !IsBlank(*value)) ++value;
+    if (EqualNoCase(start, static_cast<size_t>(value - start), "chunked")) return true;
+    while (*value && *value != ',') ++value;
+  }
+  return false;
+}
+
 bool StartsWithNoCase(const char* line, const char* prefix) {
   for (; *prefix; ++line, ++prefix)
     if (std::tolower(static_cast<unsigned char>(*line)) != *prefix) return false;
@@ -90,7 +135,7 @@ void ReadHeaderLines(HttpResponse* r) {
     char* next = TakeLine(line);
     if (*line == '\0') break;  // the empty line
     if (StartsWithNoCase(line, "transfer-encoding:")) {
-      r->chunked = std::strstr(line, "chunked") != nullptr;
+      r->chunked = ListsChunked(line + std::strlen("transfer-encoding:"));
     } else if (StartsWithNoCase(line, "content-length:")) {
       // Blanks after the colon are optional: read from the colon on.
       const char* value = line + 15;
@@ -111,22 +156,36 @@ void ChooseBodyMode(HttpResponse* r) {
     r->mode = BodyMode::UntilSilence;
     return;
   }
-  if (r->contentLength < 0 || static_cast<uint32_t>(r->contentLength) > kMaxBodyBytes) {
+  if (r->contentLength < 0) {  // broken framing, unlike a missing length
     r->state = ResponseState::Rejected;
     return;
   }
   r->mode = BodyMode::ContentLength;
-  r->remaining = static_cast<uint32_t>(r->contentLength);
+  // The cap cuts a body announced longer like any other body.
+  r->remaining = std::min<uint32_t>(static_cast<uint32_t>(r->contentLength), kMaxBodyBytes);
   if (r->remaining == 0) EndBody(r, false);
 }
 
+// Only the code field decides: the token after the first space. A "200"
+// in the reason phrase or inside another number accepts nothing.
 bool StatusAccepted(const std::string& statusLine) {
-  return statusLine.find("200") != std::string::npos || statusLine.find("302") != std::string::npos;
+  const size_t space = statusLine.find(' ');
+  if (space == std::string::npos) return false;
+  const size_t start = space + 1;
+  const size_t end = statusLine.find(' ', start);
+  const std::string code =
+      statusLine.substr(start, end == std::string::npos ? std::string::npos : end - start);
+  return code == "200" || code == "302";
 }
 
 size_t TakeHeaderBytes(HttpResponse* r, const char* bytes, size_t count) {
   for (size_t i = 0; i < count; ++i) {
     const char c = bytes[i];
+    // The cap counts every byte kept, the LF after a CR too.
+    if (r->headerBlock.size() >= kMaxHeaderBlock) {
+      r->state = ResponseState::Rejected;
+      return i + 1;
+    }
     if (r->skipLineFeed) {
       r->skipLineFeed = false;
       if (c == '\n') {
@@ -135,7 +194,7 @@ size_t TakeHeaderBytes(HttpResponse* r, const char* bytes, size_t count) {
       }
     }
     // A zero byte would end the text that the lines are read from early.
-    if (c == '\0' || r->headerBlock.size() >= kMaxHeaderBlock) {
+    if (c == '\0') {
       r->state = ResponseState::Rejected;
       return i + 1;
     }
@@ -188,6 +247,8 @@ size_t TakeChunkBytes(HttpResponse* r, const char* bytes, size_t count, const Bo
           EndBody(r, true);
         } else if (size == 0) {
           EndBody(r, false);  // trailers are not read
+        } else if (r->written >= kMaxBodyBytes) {
+          EndBody(r, true);
         } else {
           r->remaining = static_cast<uint32_t>(size);
           r->chunkStep = ChunkStep::Data;
@@ -206,6 +267,8 @@ size_t TakeChunkBytes(HttpResponse* r, const char* bytes, size_t count, const Bo
       if (r->remaining == 0) {
         r->chunkStep = ChunkStep::DataEnd;
         r->skipLineFeed = false;
+      } else if (r->written >= kMaxBodyBytes) {
+        EndBody(r, true);
       }
       return take;
     }
@@ -237,7 +300,7 @@ size_t TakeBodyBytes(HttpResponse* r, const char* bytes, size_t count, const Bod
       // Bytes beyond the announced length are dropped.
       const size_t take = Deliver(r, bytes, std::min<size_t>(count, r->remaining), sink);
       r->remaining -= static_cast<uint32_t>(take);
-      if (r->remaining == 0) EndBody(r, false);
+      if (r->remaining == 0) EndBody(r, r->written < static_cast<uint32_t>(r->contentLength));
       return take;
     }
     case BodyMode::Chunked:
@@ -280,12 +343,12 @@ UrlParts SplitUrl(const std::string& url) {
 
 bool FormatRequest(const UrlParts& url, std::string* request) {
   request->clear();
-  if (url.host.empty() || HasControlByte(url.host) || HasControlByte(url.pathAndQuery))
-    return false;
+  if (url.host.empty() || HasControlByte(url.host)) return false;
+  const std::string target = EscapeRequestTarget(url.pathAndQuery);
   const std::string portSuffix = url.port == 80 ? std::string() : ":" + std::to_string(url.port);
-  if (url.pathAndQuery.size() + portSuffix.size() > kMaxPathAndPort) return false;
-  *request = "GET /" + url.pathAndQuery + " HTTP/1.1\r\nAccept: */*\r\nHost: " + url.host +
-             portSuffix + "\r\nConnection: close\r\n\r\n";
+  if (target.size() + portSuffix.size() > kMaxPathAndPort) return false;
+  *request = "GET /" + target + " HTTP/1.1\r\nAccept: */*\r\nHost: " + url.host + portSuffix +
+             "\r\nConnection: close\r\n\r\n";
   return true;
 }
 
@@ -334,13 +397,13 @@ int ReceiveLimitSeconds(const HttpResponse& r) {
   return silenceEnds ? 1 : 10;
 }
 
-void StartElapsed(ElapsedSeconds* elapsed, int32_t now) {
+void StartElapsed(ElapsedSeconds* elapsed, int64_t now) {
   elapsed->last = now;
   elapsed->total = 0;
 }
 
-int64_t UpdateElapsed(ElapsedSeconds* elapsed, int32_t now) {
-  if (now > elapsed->last) elapsed->total += int64_t{now} - elapsed->last;
+int64_t UpdateElapsed(ElapsedSeconds* elapsed, int64_t now) {
+  if (now > elapsed->last) elapsed->total += now - elapsed->last;
   elapsed->last = now;
   return elapsed->total;
 }

@@ -18,9 +18,11 @@ struct UrlParts {
 // conversion and cut to 16 bits.
 UrlParts SplitUrl(const std::string& url);
 
-// The bytes of the one request the widget sends. False (and nothing to send)
-// when the URL has no host, holds control bytes that would break the
-// request's lines, or names a path and port suffix too long for one block.
+// The bytes of the one request the widget sends. Path bytes up to the space,
+// from 0x7F up, and '#' go out as '%' and two upper-case hex digits, so any
+// city code makes one well-formed request line. False (and nothing to send)
+// when the URL has no host, a host with control bytes, or a path (once
+// escaped) and port suffix too long for one block.
 bool FormatRequest(const UrlParts& url, std::string* request);
 
 // Ends the line at position: its CR becomes a zero byte and a LF right after
@@ -31,7 +33,9 @@ char* TakeLine(char* position);
 // Limits of what one response may make the widget store or wait for.
 constexpr size_t kMaxHeaderBlock = 8192;
 // The feed is a few kilobytes and is loaded whole into memory afterwards; a
-// mebibyte is ample and keeps any server from filling the disk.
+// mebibyte is ample and keeps any server from filling the disk. One rule in
+// every body mode: the first kMaxBodyBytes are written, nothing after them
+// is read, and the body counts as complete but cut short.
 constexpr uint32_t kMaxBodyBytes = 1u << 20;
 // Chunk size lines are short; extensions past this are not worth waiting for.
 constexpr size_t kMaxChunkSizeLine = 256;
@@ -80,8 +84,8 @@ int ReceiveLimitSeconds(const HttpResponse& response);
 // Whole seconds of a clock that may jump: only forward steps count, so a
 // wall clock set back (the end of summer time) cannot stretch a wait.
 struct ElapsedSeconds {
-  int32_t last = 0;
+  int64_t last = 0;
   int64_t total = 0;
 };
-void StartElapsed(ElapsedSeconds* elapsed, int32_t now);
-int64_t UpdateElapsed(ElapsedSeconds* elapsed, int32_t now);
+void StartElapsed(ElapsedSeconds* elapsed, int64_t now);
+int64_t UpdateElapsed(ElapsedSeconds* elapsed, int64_t now);

@@ -195,8 +195,16 @@ void WatchForDrag(HWND control, ControlSlot* slot, int number, UINT message, WPA
       break;
     case WM_LBUTTONUP:
       slot->pressed = false;
+      if (GetCapture() == control) ReleaseCapture();
       break;
   }
+}
+
+// An empty cell is a place, not a picture: whatever lies beneath shows.
+void PaintNothing(HWND control) {
+  PAINTSTRUCT paint;
+  BeginPaint(control, &paint);
+  EndPaint(control, &paint);
 }
 
 LRESULT CALLBACK ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -218,9 +226,14 @@ LRESULT CALLBACK ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM l
   if (slot->kind == ImageControl) {
     switch (message) {
       case WM_PAINT:
-        if (!slot->image) break;
-        PaintImage(control, slot->image);
+        if (slot->image)
+          PaintImage(control, slot->image);
+        else
+          PaintNothing(control);
         return 0;
+      case WM_ERASEBKGND:
+        if (!slot->image) return 1;
+        break;
       case STM_SETIMAGE:
         return reinterpret_cast<LRESULT>(SetImage(control, slot, reinterpret_cast<HANDLE>(lParam)));
       case STM_GETIMAGE:

@@ -12,7 +12,8 @@
 // Creation returns false and leaves the number free when it fails (also when
 // there is no parent window). Every control starts with DEFAULT_GUI_FONT.
 bool CreateTextControl(int number, int x, int y, int width, int height, const char* text);
-// A bitmap or icon image resizes the cell to the image; 0 leaves it empty.
+// A bitmap or icon image resizes the cell to the image; 0 leaves it empty,
+// and an empty cell draws nothing at all.
 bool CreateImageControl(int number, int x, int y, int width, int height, HANDLE image);
 bool CreateListControl(int number, int x, int y, int width, int height);
 

@@ -45,7 +45,7 @@ void AppendTwoDigits(std::string* out, int value) {
 
 DateValue DateFromFields(const DateFields& f) {
   const int64_t days = DaysFromCivil(f.year, f.month, f.day);
-  return static_cast<DateValue>(days * kSecondsPerDay + f.hour * 3600 + f.minute * 60 + f.second);
+  return days * kSecondsPerDay + int64_t{f.hour} * 3600 + int64_t{f.minute} * 60 + f.second;
 }
 
 bool BreakDownDate(DateValue date, DateFields* fields) {

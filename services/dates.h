@@ -6,7 +6,8 @@
 
 // Seconds since 1970-01-01 00:00:00 of local wall-clock time: the local
 // fields encoded as if they were UTC, so no zone or daylight rule applies.
-using DateValue = int32_t;
+// 64 bits, so the clock and the time limits go on past 2038-01-19 03:14:07.
+using DateValue = int64_t;
 
 struct DateFields {
   int year = 0;

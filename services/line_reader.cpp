@@ -28,8 +28,7 @@ std::string ReadLine(const LineInput& in) {
       if (ReadBufferedByte(in, &next) && next != '\n') GiveByteBack(in);
       break;
     }
-    if (line.size() == line.capacity()) line.reserve(line.size() + kLineBufferSize);
-    line.push_back(static_cast<char>(c));
+    if (line.size() < kMaxLineBytes) line.push_back(static_cast<char>(c));
   }
   return line;
 }

@@ -5,6 +5,9 @@
 #include <string>
 
 const int kLineBufferSize = 4096;
+// A city line is a code and a name; a file of one endless line must not be
+// able to take the memory of a 32-bit process.
+const size_t kMaxLineBytes = 4096;
 
 struct LineBuffer {
   unsigned char buffer[kLineBufferSize];
@@ -25,7 +28,8 @@ bool ReadBufferedByte(const LineInput& in, unsigned char* byte);
 void GiveByteBack(const LineInput& in);
 
 // The next line without its ending: CR LF, LF, a lone CR and a zero byte
-// each end a line. The empty text at the end of the input.
+// each end a line. The empty text at the end of the input. Only the first
+// kMaxLineBytes of a longer line are kept; the rest of it is read and dropped.
 std::string ReadLine(const LineInput& in);
 
 // True when no further byte can be read; the position does not change.

@@ -1,6 +1,8 @@
 // The settings file on disk. A rewrite goes to a new file beside the old one
 // that replaces it only once every byte is written, so a full disk or a
 // failing write can lose the change but never the settings already there.
+// When the old file cannot be replaced (another program holds it open
+// without letting it be renamed over) it is rewritten in place instead.
 #include <windows.h>
 
 #include "services/settings.h"
@@ -66,24 +68,42 @@ std::string DirectoryOf(const std::string& path) {
   return path.substr(0, cut);
 }
 
-// Writes bytes to a fresh file in the directory of path; its name, or empty.
-std::string WriteReplacement(const std::string& path, const std::string& bytes) {
+enum class Replacement { Written, NotCreated, WriteFailed };
+
+// Writes bytes to a fresh file in the directory of path, named in *name.
+Replacement WriteReplacement(const std::string& path, const std::string& bytes, std::string* name) {
   char temp[MAX_PATH + 16];
-  if (!GetTempFileNameA(DirectoryOf(path).c_str(), "ini", 0, temp)) return std::string();
+  if (!GetTempFileNameA(DirectoryOf(path).c_str(), "ini", 0, temp)) return Replacement::NotCreated;
   HANDLE file =
       CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  bool written = file != INVALID_HANDLE_VALUE && writer(file, bytes.data(), bytes.size()) &&
-                 FlushFileBuffers(file);
-  if (file != INVALID_HANDLE_VALUE) written = CloseHandle(file) && written;
-  if (written) return temp;
-  DeleteFileA(temp);
-  return std::string();
+  if (file == INVALID_HANDLE_VALUE) {
+    DeleteFileA(temp);
+    return Replacement::NotCreated;
+  }
+  bool written = writer(file, bytes.data(), bytes.size()) && FlushFileBuffers(file);
+  written = CloseHandle(file) && written;
+  if (!written) {
+    DeleteFileA(temp);
+    return Replacement::WriteFailed;
+  }
+  *name = temp;
+  return Replacement::Written;
+}
+
+// Writes bytes over the file from its start and cuts it there.
+bool RewriteInPlace(const std::string& path, const std::string& bytes) {
+  HANDLE file = OpenExisting(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const bool written = writer(file, bytes.data(), bytes.size()) && SetEndOfFile(file);
+  return CloseHandle(file) && written;
 }
 
 // Puts the rewritten text in place of the file (or creates it when it did
 // not exist and still does not). The open handle is given up just before.
 void WriteBack() {
-  const std::string temp = WriteReplacement(settings.path, RenderSettingsText(settings.text));
+  const std::string bytes = RenderSettingsText(settings.text);
+  std::string temp;
+  const Replacement made = WriteReplacement(settings.path, bytes, &temp);
   const bool replacing = settings.handle != INVALID_HANDLE_VALUE;
   const DWORD attributes =
       replacing ? GetFileAttributesA(settings.path.c_str()) : INVALID_FILE_ATTRIBUTES;
@@ -91,14 +111,20 @@ void WriteBack() {
     CloseHandle(settings.handle);
     settings.handle = INVALID_HANDLE_VALUE;
   }
-  if (temp.empty()) return;
+  // A failed write would fail the same way in place, and there it would
+  // ruin the file; a directory that takes no new file is no such sign.
+  if (made == Replacement::NotCreated && replacing) RewriteInPlace(settings.path, bytes);
+  if (made != Replacement::Written) return;
   if (attributes != INVALID_FILE_ATTRIBUTES)
     SetFileAttributesA(temp.c_str(),
                        attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                      FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED));
   // A file that appeared since opening is somebody's: it is not replaced.
   const DWORD flags = MOVEFILE_WRITE_THROUGH | (replacing ? MOVEFILE_REPLACE_EXISTING : 0);
-  if (!MoveFileExA(temp.c_str(), settings.path.c_str(), flags)) DeleteFileA(temp.c_str());
+  if (MoveFileExA(temp.c_str(), settings.path.c_str(), flags)) return;
+  DeleteFileA(temp.c_str());
+  // The file is still ours to write, only not to replace.
+  if (replacing) RewriteInPlace(settings.path, bytes);
 }
 
 }  // namespace

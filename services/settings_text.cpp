@@ -10,10 +10,13 @@ bool IsBlank(char c) {
   return c == ' ' || c == '\t';
 }
 
-// A zero byte separates lines like CR and LF, so that stray zeros never turn
-// into key lines of their own.
 bool IsLineEnd(char c) {
-  return c == '\r' || c == '\n' || c == '\0';
+  return c == '\r' || c == '\n';
+}
+
+// Values must not hold zero bytes either: they would make their line raw.
+bool IsLineBreakOrZero(char c) {
+  return IsLineEnd(c) || c == '\0';
 }
 
 bool IsContinuation(unsigned char c) {
@@ -39,7 +42,7 @@ std::string TrimBlanks(const std::string& text) {
 
 bool HasLineBreak(const std::string& text) {
   for (char c : text)
-    if (IsLineEnd(c)) return true;
+    if (IsLineBreakOrZero(c)) return true;
   return false;
 }
 
@@ -59,7 +62,10 @@ size_t ParseLine(const std::string& c, size_t pos, std::vector<SettingsLine>* li
     const size_t start = ++pos;
     while (pos < n && !IsLineEnd(c[pos]) && c[pos] != ']') ++pos;
     line.text = c.substr(start, pos - start);
-    while (pos < n && !IsLineEnd(c[pos])) ++pos;  // text after ']' is dropped
+    if (pos < n && c[pos] == ']') ++pos;
+    const size_t rest = pos;
+    while (pos < n && !IsLineEnd(c[pos])) ++pos;
+    line.value = c.substr(rest, pos - rest);  // whatever follows ']' is somebody's
   } else {
     line.kind = SettingsLineKind::KeyLine;
     const size_t start = pos;
@@ -90,12 +96,22 @@ SettingsText ParseSettingsText(const std::string& fileBytes) {
   }
   const size_t n = fileBytes.size();
   while (pos < n) {
-    while (pos < n && IsBlank(fileBytes[pos])) ++pos;
-    if (pos >= n) break;
     if (IsLineEnd(fileBytes[pos])) {
-      ++pos;  // blank lines leave no trace
+      ++pos;
       continue;
     }
+    size_t end = pos;
+    while (end < n && !IsLineEnd(fileBytes[end])) ++end;
+    if (fileBytes.find('\0', pos) < end) {
+      SettingsLine raw;
+      raw.kind = SettingsLineKind::RawLine;
+      raw.text = fileBytes.substr(pos, end - pos);
+      settings.lines.push_back(std::move(raw));
+      pos = end;
+      continue;
+    }
+    while (pos < end && IsBlank(fileBytes[pos])) ++pos;
+    if (pos == end) continue;  // blank lines leave no trace
     pos = ParseLine(fileBytes, pos, &settings.lines);
   }
   return settings;
@@ -107,7 +123,10 @@ std::string RenderSettingsText(const SettingsText& settings) {
   for (const SettingsLine& line : settings.lines) {
     switch (line.kind) {
       case SettingsLineKind::GroupLine:
-        out += "[" + line.text + "]";
+        out += "[" + line.text + "]" + line.value;
+        break;
+      case SettingsLineKind::RawLine:
+        out += line.text;
         break;
       case SettingsLineKind::CommentLine:
         out += "; " + line.text;
@@ -118,6 +137,7 @@ std::string RenderSettingsText(const SettingsText& settings) {
     }
     out += "\r\n";
   }
+  if (!settings.utf8Mode && out.compare(0, 3, kByteOrderMark) == 0) out.insert(0, "\r\n");
   return out;
 }
 

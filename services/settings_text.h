@@ -5,12 +5,14 @@
 #include <string>
 #include <vector>
 
-enum class SettingsLineKind { GroupLine, CommentLine, KeyLine };
+// A line holding a zero byte is nobody's key: it is kept exactly as written
+// (RawLine) and never looked up.
+enum class SettingsLineKind { GroupLine, CommentLine, KeyLine, RawLine };
 
 struct SettingsLine {
   SettingsLineKind kind = SettingsLineKind::KeyLine;
-  std::string text;   // group name, comment text or key
-  std::string value;  // key lines only
+  std::string text;   // group name, comment text, key, or the raw line
+  std::string value;  // a key's value; for a group, what follows its ']'
 };
 
 struct SettingsText {
@@ -23,7 +25,8 @@ SettingsText ParseSettingsText(const std::string& fileBytes);
 
 // The bytes a rewrite puts into the file: in UTF-8 mode the byte-order mark
 // and an empty line first, then every line in its normalised form, CR LF
-// after each.
+// after each. A single-byte file whose first line would begin with the
+// mark's bytes gets an empty line first, so it is not read back as UTF-8.
 std::string RenderSettingsText(const SettingsText& settings);
 
 // The index of the key line for key (ASCII letter case ignored) before the

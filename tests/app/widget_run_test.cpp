@@ -548,10 +548,10 @@ TEST_F(WidgetRun, DoubleClickOnALineRefreshesForItsCodeAtOnce) {
   DoubleClickLine(list, 3);
   EXPECT_TRUE(feed_->WaitFor(path, 2, 5000)) << "a second pick refreshes again";
 
-  // A close request ends the widget without saving the pick.
+  // A close request ends the widget and keeps the pick, as "Выход" does.
   PostMessageA(widget_.Window(55), WM_CLOSE, 0, 0);
   EXPECT_EQ(widget_.WaitExit(10000), 0);
-  EXPECT_FALSE(fs::exists("inform.ini"));
+  EXPECT_EQ(ReadFileBytes("inform.ini"), "ID = " + code + "\r\n");
 }
 
 TEST_F(WidgetRun, DragMovesEveryWidgetWindowWithTheMainWindow) {
@@ -626,13 +626,22 @@ TEST_F(WidgetRun, TrayMenuExitWritesAnEmptyCodeWhenNoneWasEverChosen) {
   EXPECT_EQ(ReadFileBytes("inform.ini"), "ID = \r\n");
 }
 
-TEST_F(WidgetRun, CloseRequestToTheMainWindowEndsWithoutWriting) {
-  const std::string stored = "ID=27612\r\n";
-  WriteFileBytes("inform.ini", stored);
+TEST_F(WidgetRun, AnEmptyPickChangesNothingAndClosingSavesTheCity) {
+  WriteFileBytes("inform.ini", "ID=27612\r\n");
   StartShown();
+  HWND list = OpenCityList();
+  ASSERT_NE(list, nullptr);
+  ASSERT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), LB_ERR);
+  const size_t asked = feed_->Paths().size();
+  // What the list reports on a double-click with nothing selected.
+  PostMessageA(widget_.Window(91), WM_COMMAND, MAKEWPARAM(92, LBN_DBLCLK),
+               reinterpret_cast<LPARAM>(list));
+  Sleep(1500);
+  EXPECT_EQ(feed_->Paths().size(), asked) << "an empty code was fetched";
+
   PostMessageA(widget_.Window(55), WM_CLOSE, 0, 0);
   EXPECT_EQ(widget_.WaitExit(10000), 0);
-  EXPECT_EQ(ReadFileBytes("inform.ini"), stored);
+  EXPECT_EQ(ReadFileBytes("inform.ini"), "ID = 27612\r\n");
 }
 
 TEST_F(WidgetRun, CloseRequestToTheClockOverlayClosesOnlyIt) {

@@ -58,6 +58,17 @@ TEST(BitmapFileLayoutCheck, AcceptsWellFormedImagesAndFindsTheirParts) {
   bmp = BitmapFile(4, 1, 8, 2);  // a two-colour table
   ASSERT_TRUE(ReadBitmapFileLayout(Bytes(bmp), bmp.size(), &layout));
   EXPECT_EQ(layout.headerEnd, 54u + 8u);
+  EXPECT_EQ(layout.colourCount, 2u);
+
+  // The count handed on is the one checked, not the file's word.
+  bmp = BitmapFile(4, 1, 8);
+  Put32(bmp, 46, 5000);
+  ASSERT_TRUE(ReadBitmapFileLayout(Bytes(bmp), bmp.size(), &layout));
+  EXPECT_EQ(layout.colourCount, 256u);
+  bmp = BitmapFile(3, 2, 24);
+  Put32(bmp, 46, 5000);
+  ASSERT_TRUE(ReadBitmapFileLayout(Bytes(bmp), bmp.size(), &layout));
+  EXPECT_EQ(layout.colourCount, 0u);
 }
 
 TEST(BitmapFileLayoutCheck, RefusesWhatReachesPastTheBlockOrCannotBeHeld) {

@@ -187,7 +187,8 @@ TEST(PngDecoding, DeclinesWhatIsNotPng) {
 TEST(PngDecoding, SizesBeyondSixteenBitsOrAbsurdAllocationsAreRefused) {
   const std::string small = MakePng(RgbaPicture(1, 1, [](int, int) { return 0xFFFFFFFFu; }));
   DecodedImage image;
-  for (auto size : {std::make_pair(32768u, 1u), std::make_pair(1u, 40000u),
+  for (auto size : {std::make_pair(2049u, 1u), std::make_pair(1u, 2049u),
+                    std::make_pair(32768u, 1u), std::make_pair(1u, 40000u),
                     std::make_pair(30000u, 30000u), std::make_pair(0x7FFFFFFFu, 0x7FFFFFFFu)}) {
     const std::string huge = WithDeclaredSize(small, size.first, size.second);
     EXPECT_FALSE(DecodeImageBytes(Bytes(huge), huge.size(), kDecodeBottomUp, &image))
@@ -208,7 +209,9 @@ TEST(ImageSizeLimits, BoundaryValues) {
   EXPECT_FALSE(ImageSizeAcceptable(0, 10));
   EXPECT_FALSE(ImageSizeAcceptable(10, -1));
   EXPECT_FALSE(ImageSizeAcceptable(kMaxImageSide + 1, 1));
-  EXPECT_FALSE(ImageSizeAcceptable(kMaxImageSide, kMaxImageSide));
+  EXPECT_TRUE(ImageSizeAcceptable(kMaxImageSide, kMaxImageSide));
+  EXPECT_FALSE(ImageSizeAcceptable(kMaxImageSide, kMaxImageSide + 1));
+  EXPECT_EQ(kMaxImageSide, 2048);
   EXPECT_EQ(DibRowPitch(3, 24), 12);
   EXPECT_EQ(DibRowPitch(4, 24), 12);
   EXPECT_EQ(DibRowPitch(5, 32), 20);

@@ -43,4 +43,15 @@ TEST(NightRule, RunsFromMidnightToJustBeforeSix) {
   EXPECT_FALSE(IsNightTimeText(TimeOfDayText(At(20, 0, 0))));  // second digit 0, first not "0"
 }
 
+TEST(NightRule, HoldsAfterTheThirtyTwoBitSecondsRunOut) {
+  DateFields f;
+  f.year = 2038;
+  f.month = 1;
+  f.day = 19;
+  f.hour = 10;
+  f.minute = 30;
+  EXPECT_EQ(Cells(DateFromFields(f)), (std::vector<int>{1, 0, 3, 0}));
+  EXPECT_FALSE(IsNightTimeText(TimeOfDayText(DateFromFields(f))));
+}
+
 }  // namespace

@@ -90,7 +90,7 @@ TEST_F(ForecastTest, RepeatedFourPeriodWalksKeepTheSameSlots) {
   }
 }
 
-TEST_F(ForecastTest, ThreePeriodFeedShiftsTheSlotsOfLaterWalks) {
+TEST_F(ForecastTest, EveryWalkStartsAtSlotOneWhateverTheLastFeedHeld) {
   Walk(kThreePeriodFeed);
   EXPECT_EQ(Forecast().periodCounter, 3);
   EXPECT_EQ(Slot(1).temperatureMin, "-1");
@@ -99,13 +99,13 @@ TEST_F(ForecastTest, ThreePeriodFeedShiftsTheSlotsOfLaterWalks) {
   EXPECT_EQ(Slot(3).precipitationText, "Нет данных");
   EXPECT_EQ(Slot(4).temperatureMin, "");
 
-  // The counter carries over: the next four periods land in 4, 1, 2, 3.
+  // Today stays in slots 1 and 2 at the next refresh.
   Walk(kFourPeriodFeed);
-  EXPECT_EQ(Forecast().periodCounter, 3);
-  EXPECT_EQ(Slot(4).temperatureMin, "-5");
-  EXPECT_EQ(Slot(1).temperatureMin, "-8");
-  EXPECT_EQ(Slot(2).temperatureMin, "-2");
-  EXPECT_EQ(Slot(3).temperatureMin, "1");
+  EXPECT_EQ(Forecast().periodCounter, 4);
+  EXPECT_EQ(Slot(1).temperatureMin, "-5");
+  EXPECT_EQ(Slot(2).temperatureMin, "-8");
+  EXPECT_EQ(Slot(3).temperatureMin, "-2");
+  EXPECT_EQ(Slot(4).temperatureMin, "1");
   EXPECT_EQ(Forecast().townName, kSampleTownName);
 }
 
@@ -118,24 +118,21 @@ TEST_F(ForecastTest, CounterWrapsFromFourToOne) {
   EXPECT_EQ(Slot(0).temperatureMin, "");
 }
 
-TEST_F(ForecastTest, FeedWithoutForecastsWritesTheCurrentSlot) {
-  Walk(kThreePeriodFeed);
-  Walk(R"(<r sname="X"><SKY cloudiness="0"/><WIND min="1" max="2" direction="4"/></r>)");
-  EXPECT_EQ(Forecast().periodCounter, 3);
-  EXPECT_EQ(Forecast().townName, "X");
-  EXPECT_EQ(Slot(3).cloudinessText, "Ясно");
-  EXPECT_EQ(Slot(3).windMax, "2");
-  EXPECT_EQ(Slot(3).directionText, "южный");
-}
-
-TEST_F(ForecastTest, AttributesBeforeTheFirstForecastSinceStartUpWriteSlotZero) {
+TEST_F(ForecastTest, WhatComesBeforeTheFirstForecastOfAWalkWritesSlotZero) {
   Walk(R"(<r cloudiness="3"><FORECAST cloudiness="1"/></r>)");
   EXPECT_EQ(Slot(0).cloudinessText, "Пасмурно");
   EXPECT_EQ(Slot(1).cloudinessText, "Малооблачно");
-  // Later walks start from the last period, not from slot 0.
   Walk(R"(<r cloudiness="0"><FORECAST/></r>)");
-  EXPECT_EQ(Slot(0).cloudinessText, "Пасмурно");
-  EXPECT_EQ(Slot(1).cloudinessText, "Ясно");
+  EXPECT_EQ(Slot(0).cloudinessText, "Ясно");
+  EXPECT_EQ(Slot(1).cloudinessText, "Малооблачно");
+  // A feed without periods touches none of the shown slots.
+  Walk(kThreePeriodFeed);
+  Walk(R"(<r sname="X"><SKY cloudiness="2"/><WIND min="1" max="7" direction="4"/></r>)");
+  EXPECT_EQ(Forecast().periodCounter, 0);
+  EXPECT_EQ(Forecast().townName, "X");
+  EXPECT_EQ(Slot(0).windMax, "7");
+  EXPECT_EQ(Slot(3).windMax, "2");
+  EXPECT_EQ(Slot(3).precipitationText, "Нет данных");
 }
 
 TEST_F(ForecastTest, LastTownNameWins) {
@@ -230,10 +227,10 @@ TEST_F(ForecastTest, DateLineUsesOnlyPartsBeforeTheWeekday) {
   EXPECT_EQ(Slot(1).dateLine, " Чт, \\\\ На ч.");
 
   Walk(R"(<r><FORECAST month="12" year="2026" hour="15" weekday="6" day="6"/></r>)");
-  EXPECT_EQ(Slot(2).dateLine, " Пт, \\12\\2026 На 15ч.");
+  EXPECT_EQ(Slot(1).dateLine, " Пт, \\12\\2026 На 15ч.");
 
   Walk(R"(<r><FORECAST hour="9" day="1" year="2027" month="1" weekday="7"/></r>)");
-  EXPECT_EQ(Slot(3).dateLine, " Сб, 1\\1\\2027 На 9ч.");
+  EXPECT_EQ(Slot(1).dateLine, " Сб, 1\\1\\2027 На 9ч.");
 }
 
 TEST_F(ForecastTest, UnknownWeekdayLeavesTheWeekdayOut) {
@@ -246,7 +243,7 @@ TEST_F(ForecastTest, DatePartsBelongToOneElement) {
   EXPECT_EQ(Slot(1).dateLine, " Пн, \\\\ На ч.");
   // A second weekday in another element rebuilds the line with its own parts.
   Walk(R"(<r><FORECAST day="1" weekday="1"><x hour="3" weekday="3"/></FORECAST></r>)");
-  EXPECT_EQ(Slot(2).dateLine, " Вт, \\\\ На 3ч.");
+  EXPECT_EQ(Slot(1).dateLine, " Вт, \\\\ На 3ч.");
 }
 
 // --- Broken and hostile feeds ---
@@ -311,12 +308,12 @@ TEST_F(ForecastTest, ElementsBeyondTheDepthLimitArePassedOver) {
   EXPECT_EQ(Slot(1).windMin, "after");
 
   Walk("<r>" + NestedForecast(kFeedDepthLimit - 1, "deepest kept") + "</r>");
-  EXPECT_EQ(Forecast().periodCounter, 2);
-  EXPECT_EQ(Slot(2).temperatureMin, "deepest kept");
+  EXPECT_EQ(Forecast().periodCounter, 1);
+  EXPECT_EQ(Slot(1).temperatureMin, "deepest kept");
 
-  Walk("<r>" + NestedForecast(kFeedDepthLimit + 1, "too deep") + "<FORECAST/></r>");
-  EXPECT_EQ(Forecast().periodCounter, 3);  // only the shallow one counted
-  EXPECT_EQ(Slot(3).temperatureMin, "");
+  Walk("<r>" + NestedForecast(kFeedDepthLimit + 1, "too deep") + "<FORECAST/><FORECAST/></r>");
+  EXPECT_EQ(Forecast().periodCounter, 2);  // only the shallow ones counted
+  EXPECT_EQ(Slot(1).temperatureMin, "deepest kept");
 }
 
 TEST_F(ForecastTest, MillionLevelsDeepFeedEndsQuicklyAndSafely) {

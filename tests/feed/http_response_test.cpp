@@ -147,9 +147,20 @@ TEST(FormatRequest, RefusesWhatDoesNotFitOneBlockOrWouldBreakTheLines) {
   EXPECT_FALSE(FormatRequest(u, &request));
   EXPECT_TRUE(request.empty());
 
-  EXPECT_FALSE(FormatRequest(SplitUrl("http://h/x\r\nEvil: 1"), &request));
-  EXPECT_FALSE(FormatRequest(SplitUrl("http://h/x\ny"), &request));
+  u.pathAndQuery.assign(965 - 5 - 2, 'a');
+  u.pathAndQuery.push_back(' ');  // three bytes once escaped
+  EXPECT_FALSE(FormatRequest(u, &request));
+  EXPECT_FALSE(FormatRequest(SplitUrl("http://h\r\n/x"), &request));
   EXPECT_FALSE(FormatRequest(SplitUrl("x"), &request));
+}
+
+TEST(FormatRequest, EscapesPathBytesThatWouldBreakTheRequestLine) {
+  std::string request;
+  ASSERT_TRUE(
+      FormatRequest(SplitUrl("http://h/xml/27 12\t#\x7F\xC0%_1.xml?a\r\nEvil: 1"), &request));
+  EXPECT_EQ(request,
+            "GET /xml/27%2012%09%23%7F%C0%_1.xml?a%0D%0AEvil:%201 HTTP/1.1\r\nAccept: */*\r\n"
+            "Host: h\r\nConnection: close\r\n\r\n");
 }
 
 TEST(TakeLine, EndsLinesAtCarriageReturnsAndSkipsOneLineFeed) {
@@ -206,16 +217,31 @@ TEST(Response, LaterHeaderOverridesAndMinusOneMeansNoLength) {
   EXPECT_EQ(none.body, "abcdef");
 }
 
-TEST(Response, ImpossibleLengthsAreRejectedBeforeAnythingIsWritten) {
-  for (const char* length : {"-2", "-2147483648", "1048577", "99999999999"}) {
+TEST(Response, NegativeLengthsAreRejectedBeforeAnythingIsWritten) {
+  for (const char* length : {"-2", "-2147483648"}) {
     const Outcome out =
         Feed(std::string("HTTP/1.1 200 OK\r\nContent-Length: ") + length + "\r\n\r\nabc");
     EXPECT_EQ(out.state, ResponseState::Rejected) << length;
     EXPECT_FALSE(out.headersDone) << length;
     EXPECT_EQ(out.body, "") << length;
   }
-  EXPECT_EQ(Feed("HTTP/1.1 200 OK\r\nContent-Length: 1048576\r\n\r\nabc").state,
-            ResponseState::ReadingBody);
+}
+
+TEST(Response, LengthsAboveTheCapAreCutThereLikeEveryOtherBody) {
+  for (const char* length : {"1048576", "1048577", "99999999999"}) {
+    HttpResponse response;
+    const std::string head =
+        std::string("HTTP/1.1 200 OK\r\nContent-Length: ") + length + "\r\n\r\n";
+    size_t written = 0;
+    const BodySink count = [&](const char*, size_t n) { written += n; };
+    TakeAll(&response, head, count);
+    const std::string block(4096, 'y');
+    for (int i = 0; i < 1000 && response.state == ResponseState::ReadingBody; ++i)
+      TakeAll(&response, block, count);
+    EXPECT_EQ(response.state, ResponseState::Complete) << length;
+    EXPECT_EQ(written, kMaxBodyBytes) << length;
+    EXPECT_EQ(response.cutShort, std::string(length) != "1048576") << length;
+  }
 }
 
 TEST(Response, StatusLineMustHold200Or302) {
@@ -229,8 +255,13 @@ TEST(Response, StatusLineMustHold200Or302) {
   const Outcome moved = Feed("HTTP/1.1 302 Found\r\nContent-Length: 13\r\n\r\n<html></html>");
   EXPECT_EQ(moved.state, ResponseState::Complete);
   EXPECT_EQ(moved.body, "<html></html>");
-  EXPECT_EQ(Feed("XYZ 1200\r\nContent-Length: 1\r\n\r\nq").body, "q");
-  // The code is looked for in the status line only.
+  EXPECT_EQ(Feed("XYZ 200\r\nContent-Length: 1\r\n\r\nq").body, "q");
+  // Only the code field counts, not a 200 elsewhere in the status line.
+  for (const char* status : {"HTTP/1.1 404 Not Found 200", "HTTP/1.1 500 x3020", "HTTP/1.1 2000 OK",
+                             "HTTP/1.1  200 OK", "HTTP/1.1 200OK", "200"})
+    EXPECT_EQ(Feed(std::string(status) + "\r\nContent-Length: 1\r\n\r\nq").state,
+              ResponseState::Rejected)
+        << status;
   EXPECT_EQ(Feed("HTTP/1.1 404 Not Found\r\nX-Note: 200\r\n\r\n").state, ResponseState::Rejected);
 }
 
@@ -247,6 +278,14 @@ TEST(Response, HeaderBlockIsBoundedAndZeroBytesRejected) {
   std::string huge = "HTTP/1.1 200 OK\r\n";
   while (huge.size() < kMaxHeaderBlock + 10) huge += "X-Padding: 0123456789\r\n";
   EXPECT_EQ(Feed(huge + "\r\nbody").state, ResponseState::Rejected);
+  // A block whose CR lands on the last byte of the cap has no room for its LF.
+  std::string full = "HTTP/1.1 200 OK\r\n";
+  full += "X: " + std::string(kMaxHeaderBlock - full.size() - 4, 'p') + "\r";
+  ASSERT_EQ(full.size(), kMaxHeaderBlock);
+  HttpResponse response;
+  TakeAll(&response, full + "\n\r\nbody", [](const char*, size_t) {});
+  EXPECT_EQ(response.state, ResponseState::Rejected);
+  EXPECT_LE(response.headerBlock.size(), kMaxHeaderBlock);
   EXPECT_EQ(Feed(std::string("HTTP/1.1 200 OK\r\nX: a\0b\r\n\r\nbody", 30)).state,
             ResponseState::Rejected);
 }
@@ -279,11 +318,15 @@ TEST(Response, ChunkedWinsOverContentLength) {
   const Outcome whole = Feed(bytes);
   EXPECT_EQ(whole.body, "abcde");
   ExpectSameAtEverySplit(bytes, whole);
-  // The word is looked for in lower case only; a later header overrides.
-  EXPECT_EQ(
-      Feed("HTTP/1.1 200 OK\r\nContent-Length: 3\r\nTransfer-Encoding: CHUNKED\r\n\r\n3\r\nab")
-          .body,
-      "3\r\n");
+  // Chunked is a whole coding in any letter case; a later header overrides.
+  EXPECT_EQ(Feed("HTTP/1.1 200 OK\r\nContent-Length: 3\r\nTransfer-Encoding: Chunked\r\n\r\n"
+                 "2\r\nab\r\n0\r\n\r\n")
+                .body,
+            "ab");
+  EXPECT_EQ(Feed("HTTP/1.1 200 OK\r\nContent-Length: 3\r\nTransfer-Encoding: notchunked\r\n\r\n"
+                 "2\r\nab")
+                .body,
+            "2\r\n");
   EXPECT_EQ(Feed("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nTransfer-Encoding: identity\r\n"
                  "Content-Length: 2\r\n\r\n1\r\n")
                 .body,
@@ -375,6 +418,8 @@ TEST(ElapsedSeconds, CountsOnlyForwardSteps) {
   EXPECT_EQ(UpdateElapsed(&e, 1003), 3);
   EXPECT_EQ(UpdateElapsed(&e, 1003 - 3600), 3);  // the clock set back an hour
   EXPECT_EQ(UpdateElapsed(&e, 1005 - 3600), 5);
+  StartElapsed(&e, 2147483640);  // 2038-01-19 03:14:00
+  EXPECT_EQ(UpdateElapsed(&e, 2147483650), 10);
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 // Response reading fed from arbitrary bytes cut at arbitrary points: the
 // result must not depend on how the bytes were split, no body byte may come
 // before the headers are complete, and the body never passes its bounds.
-// The same bytes also go through the URL rules and the request format.
+// The same bytes also go through the URL rules and the request format. A
+// short input can stand for a long one: its second half repeated until the
+// header and body caps are passed.
 #include <cstdint>
 #include <algorithm>
 #include <cstdlib>
@@ -44,6 +46,10 @@ Result Run(const std::string& bytes, const std::vector<size_t>& cuts) {
   }
   if (result.body.size() > kMaxBodyBytes || response.headerBlock.size() > kMaxHeaderBlock)
     std::abort();
+  // At the cap nothing more is read, in every body mode.
+  if (result.body.size() == kMaxBodyBytes && response.state == ResponseState::ReadingBody &&
+      !(response.mode == BodyMode::Chunked && response.chunkStep != ChunkStep::Data))
+    std::abort();
   if (response.state == ResponseState::Rejected && !result.body.empty()) std::abort();
   if (headersDone && !response.chunked && response.contentLength >= 0 &&
       result.body.size() > static_cast<size_t>(response.contentLength))
@@ -67,13 +73,19 @@ void CheckUrl(const std::string& text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
-  // First byte: how many cut points follow (two bytes each).
+  // First byte: how many cut points follow (two bytes each), and whether
+  // the rest is stretched past the caps.
   const size_t cutCount = data[0] % 8;
+  const bool stretch = (data[0] & 0x80) != 0;
   size_t at = 1;
   std::vector<uint16_t> raw;
   for (size_t i = 0; i < cutCount && at + 1 < size; ++i, at += 2)
     raw.push_back(uint16_t(data[at] << 8 | data[at + 1]));
-  const std::string bytes(reinterpret_cast<const char*>(data) + at, size - at);
+  std::string bytes(reinterpret_cast<const char*>(data) + at, size - at);
+  if (stretch && bytes.size() >= 2) {
+    const std::string half = bytes.substr(bytes.size() / 2);
+    while (bytes.size() <= kMaxBodyBytes + kMaxHeaderBlock) bytes += half;
+  }
   std::vector<size_t> cuts;
   for (uint16_t r : raw)
     if (!bytes.empty()) cuts.push_back(r % bytes.size());

@@ -323,6 +323,32 @@ TEST_F(Controls, EmptyImageCellKeepsTheGivenSize) {
   EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrA(cell, GWL_STYLE)), 0x50000100u);
 }
 
+TEST_F(Controls, EmptyImageCellLetsWhatIsBeneathShow) {
+  SetWindowBackground(kCityWindow, kKeyColour);
+  ASSERT_TRUE(CreateImageControl(kFirstDigitImageControl, 36, 2, 48, 83, nullptr));
+  RedrawWindow(window_, nullptr, nullptr,
+               RDW_ERASE | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  HDC dc = GetDC(window_);
+  int other = 0;
+  for (int y = 2; y < 2 + 83; ++y)
+    for (int x = 36; x < 36 + 48; ++x)
+      other += GetPixel(dc, x, y) != static_cast<COLORREF>(kKeyColour);
+  ReleaseDC(window_, dc);
+  EXPECT_EQ(other, 0) << "pixels of the cell not showing the window's background";
+}
+
+TEST_F(Controls, ImageCellReleasesTheMouseWhenTheButtonGoesUp) {
+  ASSERT_TRUE(CreateImageControl(84, 10, 10, 48, 83, nullptr));
+  HWND cell = ControlHandle(84);
+  DrainEvents();
+  PostMessageA(cell, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  ControlEventsWithin(100);
+  ASSERT_EQ(GetCapture(), cell);
+  PostMessageA(cell, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  ControlEventsWithin(100);
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
 TEST_F(Controls, ImageCellTakesTheImagesSizeAndPaintsIt) {
   const COLORREF red = RGB(200, 10, 20);
   HBITMAP bitmap = SolidBitmap(20, 12, red);

@@ -20,10 +20,12 @@ TEST(DateValue, CountsSecondsOfTheLocalFieldsAsIfUtc) {
   EXPECT_EQ(At(1970, 1, 2, 0, 0, 1), 86401);
   EXPECT_EQ(At(2000, 3, 1, 0, 0, 0), 951868800);  // after a leap day of a century year
   EXPECT_EQ(At(2038, 1, 19, 3, 14, 7), 2147483647);
+  EXPECT_EQ(At(2038, 1, 19, 3, 14, 8), 2147483648);
 }
 
 TEST(DateValue, BreaksDownToTheSameFields) {
-  for (DateValue value : {0, 951782400, 951868799, 1291593600, 1798761599, 2147483647}) {
+  for (DateValue value : {DateValue{0}, DateValue{951782400}, DateValue{1291593600},
+                          DateValue{2147483647}, DateValue{2147483648}, DateValue{4102444800}}) {
     DateFields f;
     ASSERT_TRUE(BreakDownDate(value, &f));
     EXPECT_EQ(DateFromFields(f), value);
@@ -37,6 +39,8 @@ TEST(FormatDateText, ClockMaskGivesTwoDigitFields) {
   EXPECT_EQ(FormatDateText("%hh:%ii:%ss", At(2026, 12, 7, 9, 5, 3)), "09:05:03");
   EXPECT_EQ(FormatDateText("%hh:%ii:%ss", At(2026, 12, 7, 23, 59, 59)), "23:59:59");
   EXPECT_EQ(FormatDateText("%hh:%ii:%ss", At(2026, 12, 8, 0, 0, 0)), "00:00:00");
+  EXPECT_EQ(FormatDateText("%yyyy-%mm-%dd %hh:%ii", At(2038, 1, 19, 10, 30, 0)),
+            "2038-01-19 10:30");
 }
 
 TEST(FormatDateText, DateTokensIgnoreLetterCase) {

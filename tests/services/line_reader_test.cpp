@@ -59,9 +59,11 @@ TEST(ReadLine, BytesAreDeliveredUnchanged) {
             (Lines{"27612 \xCC\xEE\xF1\xEA\xE2\xE0"}));
 }
 
-TEST(ReadLine, LongLinesAndLinesAcrossRefillsAreWhole) {
+TEST(ReadLine, LongLinesAreCutAndLinesAcrossRefillsAreWhole) {
   const std::string longLine(3 * kLineBufferSize + 17, 'x');
-  EXPECT_EQ(AllLines(longLine + "\r\nend"), (Lines{longLine, "end"}));
+  EXPECT_EQ(AllLines(longLine + "\r\nend"), (Lines{longLine.substr(0, kMaxLineBytes), "end"}));
+  const std::string fits(kMaxLineBytes, 'f');
+  EXPECT_EQ(AllLines(fits + "\nnext"), (Lines{fits, "next"}));
   for (int chunk : {1, 2, 3, 7}) {
     EXPECT_EQ(AllLines("first\r\nsecond\rthird\n", chunk), (Lines{"first", "second", "third"}))
         << "chunk " << chunk;

@@ -76,7 +76,7 @@ TEST_F(Settings, AWriteRewritesTheWholeFileInNormalForm) {
   WriteSettingString("Extra", "");
   CloseSettings();
   EXPECT_EQ(ReadFileBytes("inform.ini"),
-            "ID = 28698\r\n; comment\r\nExtra = \r\n[Group]\r\nID = 1\r\n");
+            "ID = 28698\r\n; comment\r\nExtra = \r\n[Group] junk\r\nID = 1\r\n");
 }
 
 TEST_F(Settings, Utf8FilesStayUtf8) {
@@ -139,6 +139,26 @@ TEST_F(Settings, AFileThatCanOnlyBeReadIsReadAndItsChangesAreDropped) {
     EXPECT_EQ(ReadFileBytes("inform.ini"), "ID=27612\n");
     EXPECT_EQ(FilesInDirectory(), 1);
   }
+}
+
+TEST_F(Settings, AFileThatCannotBeReplacedIsRewrittenInPlace) {
+  // A second widget reads the file and shares it with writers, but not
+  // with renaming over it.
+  WriteFileBytes("inform.ini", "; mine\r\nID=27612\r\n");
+  HANDLE second = CreateFileA("inform.ini", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(second, INVALID_HANDLE_VALUE);
+  ASSERT_TRUE(OpenSettings("inform.ini"));
+  WriteSettingString("ID", "28698");
+  CloseSettings();
+  char seen[64] = {};
+  DWORD got = 0;
+  ReadFile(second, seen, sizeof seen - 1, &got, nullptr);
+  CloseHandle(second);
+  const std::string expected = "; mine\r\nID = 28698\r\n";
+  EXPECT_EQ(std::string(seen, got), expected) << "the very file the other program holds";
+  EXPECT_EQ(ReadFileBytes("inform.ini"), expected);
+  EXPECT_EQ(FilesInDirectory(), 1);
 }
 
 // Stands in for a disk that fills up half-way through the rewrite.

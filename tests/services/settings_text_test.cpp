@@ -12,6 +12,12 @@ std::string Rewrite(const std::string& before,
   return RenderSettingsText(settings);
 }
 
+// A literal with its zero bytes.
+template <size_t N>
+std::string Bytes(const char (&text)[N]) {
+  return std::string(text, N - 1);
+}
+
 std::string Read(const std::string& file, const std::string& key,
                  const std::string& fallback = "") {
   return LookupSettingValue(ParseSettingsText(file), key, fallback);
@@ -31,8 +37,8 @@ TEST(SettingsText, RewriteNormalisesEveryLineKind) {
   const std::string before =
       "ID=27612\n  Name \t=  Town \t\n\n\n;comment\n;  two blanks\n[Group] tail\nk=v";
   EXPECT_EQ(Rewrite(before, {{"New", "1"}}),
-            "ID = 27612\r\nName = Town \t\r\n; comment\r\n;  two blanks\r\nNew = 1\r\n[Group]\r\nk "
-            "= v\r\n");
+            "ID = 27612\r\nName = Town \t\r\n; comment\r\n;  two blanks\r\nNew = 1\r\n[Group] "
+            "tail\r\nk = v\r\n");
 }
 
 TEST(SettingsText, LineEndingsOfEveryKindAndBlankLinesVanish) {
@@ -40,8 +46,10 @@ TEST(SettingsText, LineEndingsOfEveryKindAndBlankLinesVanish) {
   EXPECT_EQ(Rewrite("a=1\rb=2\r\n\r\nc=3\n \t \nd=4 ", {}),
             "a = 1\r\nb = 2\r\nc = 3\r\nd = 4 \r\n");
   EXPECT_EQ(Rewrite("a=1\r\nb=2\n\rc=3\r\r\nd=4\r\n   ", {}), expected);
-  // Zero bytes separate lines too; they never become lines of their own.
-  EXPECT_EQ(Rewrite(std::string("a=1\0b=2\r\n\0\0c=3\0d=4\0", 19), {}), expected);
+  // A line holding a zero byte is kept as written and is no key.
+  const std::string zeros = Bytes("a=1\0b=2\r\n \0\0c=3\r\nd=4");
+  EXPECT_EQ(Rewrite(zeros, {{"a", "5"}}), Bytes("a=1\0b=2\r\n \0\0c=3\r\nd = 4\r\na = 5\r\n"));
+  EXPECT_EQ(Read(zeros, "b", "none"), "none");
 }
 
 TEST(SettingsText, WritingOverLowerCaseKeyTakesTheCallersSpelling) {
@@ -73,6 +81,15 @@ TEST(SettingsText, Utf8FilesKeepTheirMarkAndConvertValues) {
   EXPECT_EQ(Rewrite(again, {}), again);
   EXPECT_EQ(Rewrite(bom, {}), bom + "\r\n");
   EXPECT_EQ(Rewrite("\xEF\xBB", {}), "\xEF\xBB = \r\n");  // too short to be a mark
+}
+
+TEST(SettingsText, ASingleByteFileNeverComesBackLookingLikeUtf8) {
+  const std::string file = "\r\n  \xEF\xBB\xBFkey=\xC2\xFB\r\nID=27612\r\n";
+  const std::string rewritten = Rewrite(file, {{"ID", "28698"}});
+  EXPECT_EQ(rewritten, "\r\n\xEF\xBB\xBFkey = \xC2\xFB\r\nID = 28698\r\n");
+  EXPECT_FALSE(ParseSettingsText(rewritten).utf8Mode);
+  EXPECT_EQ(Read(rewritten, "\xEF\xBB\xBFkey"), "\xC2\xFB");
+  EXPECT_EQ(Rewrite(rewritten, {}), rewritten);
 }
 
 TEST(SettingsText, Utf8ReadingDropsBytesThatBeginNoCompleteSequence) {
