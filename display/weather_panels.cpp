@@ -38,11 +38,7 @@ const IconPlace kNightIcon = {kNightIconWindow, kNightIconImage, 95, 110, kLeftF
 const IconPlace kTodayIcon = {kTodayIconWindow, kSmallIconImage, 42, 180, kForecastOverlay};
 const IconPlace kTomorrowIcon = {kTomorrowIconWindow, kSmallIconImage, 200, 180, kForecastOverlay};
 
-// Showing a shown window would only move the focus among the widget's own
-// windows, and under Wine restack them; the icon shown last takes it anyway.
 void ShowWindowNumber(int window) {
-  const HWND handle = WindowHandle(window);
-  if (handle && IsWindowVisible(handle)) return;
   SetWindowHidden(window, 0);
 }
 void HideWindowNumber(int window) {
