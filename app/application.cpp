@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "app/application_state.h"
 #include "app/event_loop.h"
 #include "app/feed_gateway_launch.h"
 #include "app/following.h"
@@ -22,8 +23,6 @@
 #include "services/text_file.h"
 #include "services/tray.h"
 #include "services/windows.h"
-
-ApplicationState Application;
 
 namespace {
 
@@ -150,11 +149,6 @@ void AddTrayMenu() {
 }
 
 }  // namespace
-
-void SetCityCode(const std::string& code) {
-  Application.CityCode = code;
-  SetRefreshCityCode(code);
-}
 
 void StartWidget() {
   StartServices();

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/application.h"
+#include "app/application_state.h"
 #include "app/city_code.h"
 #include "display/widget_numbers.h"
 #include "feed/refresh.h"
@@ -21,19 +21,26 @@ const int kListMargin = 5;
 bool NamesACity(const std::string& code) {
   return code.find_first_not_of(" \t") != std::string::npos;
 }
-}  // namespace
 
-void OpenCityWindow() {
-  OpenWindowSlot(kCityWindow, 0, 0, kCityWindowWidth, kCityWindowHeight, "Города", kCityWindowFlags,
-                 nullptr);
-  CreateListControl(kCityList, kListMargin, kListMargin, kCityWindowWidth - 2 * kListMargin,
-                    kCityWindowHeight - 2 * kListMargin);
+void FillCityList() {
   if (!OpenFileForReading(kCityListFile, kCityListPath)) return;
   while (!IsEndOfFile(kCityListFile)) {
     Application.lastCityLine = ReadTextLine(kCityListFile);
     AddListItem(kCityList, -1, Application.lastCityLine.c_str());
   }
   CloseFileSlot(kCityListFile);
+}
+
+}  // namespace
+
+// Filled while hidden: a shown list repaints itself on every added line.
+void OpenCityWindow() {
+  OpenWindowSlot(kCityWindow, 0, 0, kCityWindowWidth, kCityWindowHeight, "Города",
+                 kCityWindowFlags | CreateHidden, nullptr);
+  CreateListControl(kCityList, kListMargin, kListMargin, kCityWindowWidth - 2 * kListMargin,
+                    kCityWindowHeight - 2 * kListMargin);
+  FillCityList();
+  SetWindowHidden(kCityWindow, 0);
 }
 
 void PickCity() {

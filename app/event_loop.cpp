@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/application.h"
+#include "app/application_state.h"
 #include "app/city_chooser.h"
 #include "display/clock_face.h"
 #include "display/widget_numbers.h"
@@ -53,6 +53,9 @@ void RunEventLoop() {
         break;
       case EventTimer:
         RedrawClock();
+        break;
+      case EventRepaint:
+        if (Application.lastEventWindow == kClockOverlay) ForgetDrawnClock();
         break;
       case EventMenu:
         if (EventId() == kExitMenuItem) {

@@ -4,7 +4,7 @@
 
 #include <atomic>
 
-#include "app/application.h"
+#include "app/application_state.h"
 #include "app/cloud_drift.h"
 #include "app/widget_layout.h"
 #include "display/widget_numbers.h"

@@ -6,6 +6,7 @@
 #include "display/time_of_day.h"
 #include "display/widget_numbers.h"
 #include "services/dates.h"
+#include "services/window_table.h"
 
 namespace {
 
@@ -17,14 +18,35 @@ const int kDigitHeight = 83;
 const int kCellLeft[4] = {37, 90, 165, 217};
 const int kCellTop = 0;
 
+// What the overlay shows: the window and each cell's picture as last drawn.
+struct DrawnClock {
+  HWND window = nullptr;
+  HANDLE picture[4] = {};
+};
+
+bool operator==(const DrawnClock& a, const DrawnClock& b) {
+  for (int i = 0; i < 4; ++i)
+    if (a.picture[i] != b.picture[i]) return false;
+  return a.window == b.window;
+}
+
+DrawnClock drawn;
+
 }  // namespace
 
 void RedrawClock() {
-  if (!BeginWindowDrawing(kClockOverlay)) return;
+  DrawnClock now;
+  now.window = WindowHandle(kClockOverlay);
+  if (!now.window) return;
   const ClockDigits digits = ClockDigitsOf(TimeOfDayText(CurrentDate()));
-  for (int i = 0; i < 4; ++i) {
-    const HANDLE picture = ImageSlotHandle(kFirstDigitImage + digits.cell[i]);
-    DrawImageScaled(picture, kCellLeft[i], kCellTop, kDigitWidth, kDigitHeight);
-  }
+  for (int i = 0; i < 4; ++i) now.picture[i] = ImageSlotHandle(kFirstDigitImage + digits.cell[i]);
+  if (now == drawn || !BeginWindowDrawing(kClockOverlay)) return;
+  for (int i = 0; i < 4; ++i)
+    DrawImageScaled(now.picture[i], kCellLeft[i], kCellTop, kDigitWidth, kDigitHeight);
   EndDrawing();
+  drawn = now;
+}
+
+void ForgetDrawnClock() {
+  drawn = DrawnClock{};
 }

@@ -1,6 +1,10 @@
 #pragma once
 // The widget's own numbers for its windows, controls, pictures, fonts,
-// files, tray icon, menu and timers, kept in one place.
+// files, tray icon, menu and timers, kept in one place. They belong to the
+// widget as a whole, not to the display: start-up, the event loop and the
+// follow hook (app), the refresh's feed document (feed) and the panels and
+// clock (display) all read them. The file includes nothing, so every floor
+// may read it without reaching up into another's code.
 
 // Windows.
 const int kMainWindow = 55;      // base plate, the one the user drags
