@@ -12,6 +12,8 @@
 
 namespace {
 
+const unsigned char kPngFirstByte = 0x89;
+
 struct ImageSlot {
   HANDLE handle = nullptr;
   short width = 0;
@@ -217,23 +219,27 @@ void StartImageDecoders() {
 HANDLE LoadImageSlot(int slot, const char* path) {
   FreeImageSlot(slot);
   if (slot < 0 || !path) return nullptr;
-  HANDLE file =
-      CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return nullptr;
-  char magic[2] = {};
-  DWORD read = 0;
-  ReadFile(file, magic, 2, &read, nullptr);
-  CloseHandle(file);
+  FILE* stream = fopen(path, "rb");
+  if (!stream) return nullptr;
+  unsigned char magic[2] = {};
+  const bool whole = fread(magic, 1, 2, stream) == 2;
 
-  if (read == 2 && magic[0] == 'B' && magic[1] == 'M') {
+  if (whole && magic[0] == 'B' && magic[1] == 'M') {
+    fclose(stream);
     HANDLE bitmap =
         LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION);
     return StoreBitmap(slot, static_cast<HBITMAP>(bitmap));
   }
-  HANDLE icon = LoadImageA(nullptr, path, IMAGE_ICON, 0, 0, LR_LOADFROMFILE);
-  if (icon) return StoreIcon(slot, static_cast<HICON>(icon));
-  FILE* stream = fopen(path, "rb");
-  if (!stream) return nullptr;
+  // A PNG never starts like an icon directory: the system's try would only
+  // open the file again to fail.
+  if (!(whole && magic[0] == kPngFirstByte && magic[1] == 'P')) {
+    HANDLE icon = LoadImageA(nullptr, path, IMAGE_ICON, 0, 0, LR_LOADFROMFILE);
+    if (icon) {
+      fclose(stream);
+      return StoreIcon(slot, static_cast<HICON>(icon));
+    }
+  }
+  rewind(stream);
   ImageSource source;
   source.file = stream;
   HBITMAP section = DecodeIntoSection(&source);

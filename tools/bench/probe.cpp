@@ -1,5 +1,6 @@
 // Starts one program and times it from the outside, through its windows, for
-// scripts/bench: "probe widget|floor EXE IDLE_MS [PRESSES] [PICKS]". Prints one
+// scripts/bench: "probe widget|floor|floor_timer EXE IDLE_MS [PRESSES] [PICKS]"
+// (floor_timer starts the floor with its one-second timer). Prints one
 // "figure milliseconds" line per measurement, then "idle" when the program
 // is left alone for IDLE_MS (the script samples /proc meanwhile), and ends
 // the program.
@@ -134,7 +135,7 @@ bool RunWidgetFigures(HWND main, int presses, int picks) {
 
 int main(int argc, char** argv) {
   if (argc < 4) {
-    std::fprintf(stderr, "usage: probe widget|floor EXE IDLE_MS [PRESSES] [PICKS]\n");
+    std::fprintf(stderr, "usage: probe widget|floor|floor_timer EXE IDLE_MS [PRESSES] [PICKS]\n");
     return 2;
   }
   QueryPerformanceFrequency(&frequency);
@@ -144,13 +145,15 @@ int main(int argc, char** argv) {
   const int presses = argc > 4 ? std::atoi(argv[4]) : 0;
   const int picks = argc > 5 ? std::atoi(argv[5]) : 0;
 
+  std::string commandLine = std::string("\"") + argv[2] + "\"";
+  if (std::strcmp(argv[1], "floor_timer") == 0) commandLine += " --timer";
   std::string directory = argv[2];
   directory = directory.substr(0, directory.find_last_of("\\/") + 1);
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
   const double start = NowMs();
-  if (!CreateProcessA(argv[2], nullptr, nullptr, nullptr, FALSE, 0, nullptr,
+  if (!CreateProcessA(argv[2], &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                       directory.empty() ? nullptr : directory.c_str(), &startup, &process)) {
     std::fprintf(stderr, "probe: cannot start %s\n", argv[2]);
     return 1;
