@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/application.h"
+#include "tests/support/process_windows.h"
 #include "tests/support/scratch_dir.h"
 
 namespace fs = std::filesystem;
@@ -165,23 +166,6 @@ void StageRuntime(const fs::path& into) {
   fs::copy(app / "NimbrelCodSity.txt", into / "NimbrelCodSity.txt");
 }
 
-struct WindowSearch {
-  DWORD pid;
-  std::string className;
-  HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM context) {
-  WindowSearch* search = reinterpret_cast<WindowSearch*>(context);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  char name[64] = "";
-  GetClassNameA(window, name, sizeof name);
-  if (pid != search->pid || search->className != name) return TRUE;
-  search->found = window;
-  return FALSE;
-}
-
 class Widget {
  public:
   ~Widget() {
@@ -205,14 +189,11 @@ class Widget {
   }
 
   HWND Window(int number) const {
-    WindowSearch search{process_.dwProcessId, "WindowClass_" + std::to_string(number), nullptr};
-    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return FindProcessWindow(process_.dwProcessId, "WindowClass_" + std::to_string(number));
   }
   HWND Menu() const {
-    WindowSearch search{process_.dwProcessId, "#32768", nullptr};
-    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found && IsWindowVisible(search.found) ? search.found : nullptr;
+    HWND menu = FindProcessWindow(process_.dwProcessId, "#32768");
+    return menu && IsWindowVisible(menu) ? menu : nullptr;
   }
   bool Visible(int number) const {
     HWND window = Window(number);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "gateway/gateway_options.h"
+#include "tests/support/process_windows.h"
 #include "tests/support/loopback_server.h"
 #include "tests/support/scratch_dir.h"
 
@@ -288,28 +289,10 @@ TEST_F(GatewayRun, WritesEveryCitysFeedOnceAndReplacesItOnTheNextRun) {
 
 const uint16_t kWidgetFeedPort = 8930;  // the widget's built-in feed address
 
-struct WindowSearch {
-  DWORD pid;
-  std::string className;
-  HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM context) {
-  auto* search = reinterpret_cast<WindowSearch*>(context);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  char name[64] = "";
-  GetClassNameA(window, name, sizeof name);
-  if (pid != search->pid || search->className != name) return TRUE;
-  search->found = window;
-  return FALSE;
-}
-
 std::string ControlText(DWORD pid, int window, int control) {
-  WindowSearch search{pid, "WindowClass_" + std::to_string(window), nullptr};
-  EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+  HWND found = FindProcessWindow(pid, "WindowClass_" + std::to_string(window));
   char text[256] = "";
-  if (search.found) GetWindowTextA(GetDlgItem(search.found, control), text, sizeof text);
+  if (found) GetWindowTextA(GetDlgItem(found, control), text, sizeof text);
   return text;
 }
 
