@@ -1,5 +1,7 @@
 #include "tests/support/process_windows.h"
 
+#include <windows.h>
+
 namespace {
 
 struct WindowSearch {
