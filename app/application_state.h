@@ -8,7 +8,7 @@
 #include <string>
 
 struct ApplicationState {
-  std::string CityCode;      // used in the feed address; "ID" of inform.ini
+  std::string CityCode;      // the refresh asks for its feed; "ID" of inform.ini
   HWND mainWindowHandle;     // window 55 for the follow hook; 0 if it never opened
   int lastEvent;             // what the loop's last wait returned
   int lastEventWindow;       // and the window number of that event

@@ -3,9 +3,9 @@
 #include <windows.h>
 
 #include "app/application_state.h"
-#include "app/city_code.h"
-#include "display/widget_numbers.h"
-#include "feed/refresh.h"
+#include "common/city_line.h"
+#include "services/widget_numbers.h"
+#include "app/refresh.h"
 #include "services/controls.h"
 #include "services/text_file.h"
 #include "services/windows.h"

@@ -1,6 +1,6 @@
 #include "app/cloud_drift.h"
 
-#include "display/widget_numbers.h"
+#include "services/widget_numbers.h"
 
 const CloudRun kCloudRuns[kCloudRunCount] = {
     {kCloud5Window, -190, +1, 400, 22, 0},   {kCloud1Window, -190, +1, 400, 10, 0},

@@ -5,7 +5,7 @@
 #include "app/application_state.h"
 #include "app/city_chooser.h"
 #include "display/clock_face.h"
-#include "display/widget_numbers.h"
+#include "services/widget_numbers.h"
 #include "services/settings.h"
 #include "services/tray.h"
 #include "services/windows.h"

@@ -5,6 +5,7 @@
 
 #include "feed/feed_address.h"
 #include "services/child_process.h"
+#include "services/program_files.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "app/application_state.h"
 #include "app/cloud_drift.h"
 #include "app/widget_layout.h"
-#include "display/widget_numbers.h"
+#include "services/widget_numbers.h"
 #include "services/windows.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "app/widget_layout.h"
 
-#include "display/widget_numbers.h"
+#include "services/widget_numbers.h"
 
 namespace {
 const int kHalfPlateWidth = 150;

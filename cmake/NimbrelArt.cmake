@@ -11,7 +11,6 @@ find_package(Python3 REQUIRED COMPONENTS Interpreter)
 set(NIMBREL_ASSETS ${CMAKE_SOURCE_DIR}/assets)
 set(NIMBREL_ART_TOOL ${NIMBREL_ASSETS}/art.py)
 set(NIMBREL_ART_WORK ${CMAKE_BINARY_DIR}/art)
-set(NIMBREL_RUNTIME ${CMAKE_BINARY_DIR}/app)
 set(NIMBREL_ART_FILES)
 
 # nimbrel_render(<svg> <png> [rsvg options...]): render, then normalise and
@@ -112,19 +111,19 @@ add_custom_command(OUTPUT ${NIMBREL_ICON}
   DEPENDS ${icon_svg}
   COMMENT "Building the icon file" VERBATIM)
 
-# The same bytes as data in the core library: tests and the tray reach them
+# The same bytes as data in the display library: tests and the tray reach them
 # without the program's resource section.
 set(stored_icon_source ${icon_dir}/stored_icon_data.cpp)
 add_custom_command(OUTPUT ${stored_icon_source}
   COMMAND ${Python3_EXECUTABLE} ${NIMBREL_ART_TOOL} carray ${NIMBREL_ICON} ${stored_icon_source}
   DEPENDS ${NIMBREL_ICON} ${NIMBREL_ART_TOOL} VERBATIM)
-target_sources(nimbrel_core PRIVATE ${stored_icon_source})
+target_sources(nimbrel_display PRIVATE ${stored_icon_source})
 
 # Lets the tests that check the staged art find it.
 add_compile_definitions(NIMBREL_STAGED_ART_DIR="${NIMBREL_RUNTIME}")
 
 add_custom_target(nimbrel_art ALL DEPENDS ${NIMBREL_ART_FILES} ${NIMBREL_ICON})
-add_dependencies(nimbrel_core nimbrel_art)
+add_dependencies(nimbrel_display nimbrel_art)
 
 # The program's resources: icon group 1, the manifest and the version.
 if(WIN32)

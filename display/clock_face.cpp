@@ -2,9 +2,10 @@
 
 #include "display/clock_face.h"
 
+#include "display/drawing_surface.h"
 #include "display/images.h"
 #include "display/time_of_day.h"
-#include "display/widget_numbers.h"
+#include "services/widget_numbers.h"
 #include "services/dates.h"
 #include "services/window_table.h"
 

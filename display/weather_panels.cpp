@@ -6,7 +6,7 @@
 #include "display/layered.h"
 #include "display/panel_texts.h"
 #include "display/time_of_day.h"
-#include "display/widget_numbers.h"
+#include "services/widget_numbers.h"
 #include "feed/forecast.h"
 #include "services/controls.h"
 #include "services/dates.h"

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "feed/http_response.h"
+#include "feed/elapsed_seconds.h"
 #include "services/dates.h"
 
 namespace {

@@ -1,29 +1,13 @@
 #pragma once
-// The OS-free half of the HTTP download: taking a URL apart, formatting the
-// request, and reading the response as it arrives in arbitrary pieces.
+// The OS-free half of the HTTP download: reading the response as it arrives
+// in arbitrary pieces.
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
 
-struct UrlParts {
-  std::string host;  // empty: the URL names no host
-  uint16_t port = 80;
-  std::string pathAndQuery;  // after the first '/' of the address, unchanged
-};
-
-// "scheme://[user@]host[:port][/pathAndQuery]"; without "://" or with an
-// empty host there is no host. The port is read like a C decimal
-// conversion and cut to 16 bits.
-UrlParts SplitUrl(const std::string& url);
-
-// The bytes of the one request the widget sends. Path bytes up to the space,
-// from 0x7F up, and '#' go out as '%' and two upper-case hex digits, so any
-// city code makes one well-formed request line. False (and nothing to send)
-// when the URL has no host, a host with control bytes, or a path (once
-// escaped) and port suffix too long for one block.
-bool FormatRequest(const UrlParts& url, std::string* request);
+#include "feed/http_request.h"
 
 // Ends the line at position: its CR becomes a zero byte and a LF right after
 // it is skipped. Gives the start of the next line; a line without CR runs to
@@ -80,12 +64,3 @@ size_t TakeResponseBytes(HttpResponse* response, const char* bytes, size_t count
 // How many bytes the next receive should ask for, and how long it may wait.
 size_t NextReceiveSize(const HttpResponse& response);
 int ReceiveLimitSeconds(const HttpResponse& response);
-
-// Whole seconds of a clock that may jump: only forward steps count, so a
-// wall clock set back (the end of summer time) cannot stretch a wait.
-struct ElapsedSeconds {
-  int64_t last = 0;
-  int64_t total = 0;
-};
-void StartElapsed(ElapsedSeconds* elapsed, int64_t now);
-int64_t UpdateElapsed(ElapsedSeconds* elapsed, int64_t now);

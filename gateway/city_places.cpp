@@ -1,15 +1,15 @@
 #include "gateway/city_places.h"
 
+#include "common/city_line.h"
+
 #include <cstdlib>
 #include <set>
 #include <sstream>
 
 namespace {
 
-const std::string::size_type kCodeLength = 5;
-
 bool IsCode(const std::string& code) {
-  if (code.size() != kCodeLength) return false;
+  if (code.size() != kCityCodeLength) return false;
   for (char c : code)
     if (c < '0' || c > '9') return false;
   return true;
@@ -63,13 +63,13 @@ bool JoinCityNames(const std::string& cityList, std::map<std::string, CityPlace>
   while (std::getline(lines, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty()) continue;
-    const std::string code = line.substr(0, kCodeLength);
+    const std::string code = CityCodeFromLine(line);
     auto place = places.find(code);
     if (place == places.end()) {
       error = "city " + code + " has no position in the stations file";
       return false;
     }
-    place->second.townName = line.size() > kCodeLength ? line.substr(kCodeLength + 1) : "";
+    place->second.townName = CityNameFromLine(line);
     named.insert(code);
   }
   for (const auto& place : places)

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "gateway/calendar.h"
+#include "common/calendar.h"
 #include "gateway/forecast_blocks.h"
 
 namespace {

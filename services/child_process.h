@@ -7,8 +7,3 @@
 // `program` is a full path; `arguments` follow it on the command line as
 // given. The program runs in its own folder. False when it cannot start.
 bool StartBackgroundProgram(const std::string& program, const std::string& arguments);
-
-// The folder holding this process's executable, without a trailing slash.
-std::string ProgramFolder();
-
-bool FileExists(const std::string& path);

@@ -3,32 +3,9 @@
 #include <cctype>
 #include <cstdio>
 
+#include "common/calendar.h"
+
 namespace {
-
-const int64_t kSecondsPerDay = 86400;
-
-// Days from 1970-01-01 to the given proleptic Gregorian date.
-int64_t DaysFromCivil(int64_t year, int month, int day) {
-  year -= month <= 2;
-  const int64_t era = (year >= 0 ? year : year - 399) / 400;
-  const int64_t yearOfEra = year - era * 400;
-  const int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-  return era * 146097 + dayOfEra - 719468;
-}
-
-void CivilFromDays(int64_t days, DateFields* fields) {
-  days += 719468;
-  const int64_t era = days / 146097;
-  const int64_t dayOfEra = days - era * 146097;
-  const int64_t yearOfEra =
-      (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-  const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-  const int64_t monthIndex = (5 * dayOfYear + 2) / 153;
-  fields->day = static_cast<int>(dayOfYear - (153 * monthIndex + 2) / 5 + 1);
-  fields->month = static_cast<int>(monthIndex < 10 ? monthIndex + 3 : monthIndex - 9);
-  fields->year = static_cast<int>(yearOfEra + era * 400 + (fields->month <= 2));
-}
 
 bool MatchesToken(const char* at, const char* token) {
   for (; *token; ++at, ++token)
@@ -51,7 +28,10 @@ DateValue DateFromFields(const DateFields& f) {
 bool BreakDownDate(DateValue date, DateFields* fields) {
   *fields = DateFields{};
   if (date < 0) return false;
-  CivilFromDays(date / kSecondsPerDay, fields);
+  const CivilDate civil = CivilFromDays(date / kSecondsPerDay);
+  fields->year = static_cast<int>(civil.year);
+  fields->month = civil.month;
+  fields->day = civil.day;
   const int secondOfDay = static_cast<int>(date % kSecondsPerDay);
   fields->hour = secondOfDay / 3600;
   fields->minute = secondOfDay / 60 % 60;

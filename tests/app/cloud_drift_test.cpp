@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "display/widget_numbers.h"
+#include "services/widget_numbers.h"
 
 namespace {
 

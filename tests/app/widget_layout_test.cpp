@@ -4,8 +4,7 @@
 
 #include <vector>
 
-#include "app/city_code.h"
-#include "display/widget_numbers.h"
+#include "services/widget_numbers.h"
 
 namespace {
 
@@ -63,14 +62,6 @@ TEST(Rows, CloudSixtyFiveDropsFromItsOpeningRowToItsFollowRow) {
     EXPECT_EQ(CloudOpeningRow(cloud), FollowerRow(cloud)) << cloud;
   EXPECT_EQ(FollowerRow(kMainWindow), 0);
   EXPECT_EQ(CloudOpeningRow(kForecastWindow), 0);
-}
-
-TEST(CityCode, IsTheFirstFiveBytesTakenAsTheyAre) {
-  EXPECT_EQ(CityCodeFromLine("27612 \xCC\xEE\xF1\xEA\xE2\xE0"), "27612");
-  EXPECT_EQ(CityCodeFromLine("  276 x"), "  276");
-  EXPECT_EQ(CityCodeFromLine("123"), "123");
-  EXPECT_EQ(CityCodeFromLine(""), "");
-  EXPECT_EQ(CityCodeFromLine("27612"), "27612");
 }
 
 }  // namespace

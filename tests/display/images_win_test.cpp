@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "display/font_slots.h"
+#include "display/drawing_surface.h"
 #include "display/images.h"
 #include "display/png_decoder.h"
 #include "display/stored_icon.h"

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "display/font_slots.h"
 #include "display/images.h"
 #include "display/layered.h"
 #include "services/controls.h"

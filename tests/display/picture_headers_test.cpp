@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "display/stored_icon.h"
 
 namespace {
 
@@ -139,15 +138,6 @@ TEST(IconFileChoice, DeepestEntryOfTheFirstEntrysSizeWinsEarliestOnTies) {
   ico = IconFile({{48, 48, 32}, {16, 16, 32}});
   ASSERT_TRUE(ChooseIconFileImage(Bytes(ico), ico.size(), &image));
   EXPECT_EQ(image.entry, 0);
-}
-
-TEST(IconFileChoice, TheStoredIconGivesItsThirtyTwoPixelThirtyTwoBitEntry) {
-  IconFileImage image;
-  ASSERT_TRUE(ChooseIconFileImage(StoredIconBytes(), StoredIconSize(), &image));
-  EXPECT_EQ(image.entry, 7);
-  EXPECT_EQ(image.width, 32);
-  EXPECT_EQ(image.height, 32);
-  EXPECT_EQ(image.bitCount, 32);
 }
 
 TEST(IconFileChoice, RefusesDirectoriesAndImagesOutsideTheBlock) {

@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "display/font_slots.h"
+#include "display/drawing_surface.h"
 #include "display/images.h"
 #include "display/layered.h"
-#include "display/widget_numbers.h"
+#include "services/widget_numbers.h"
 #include "services/controls.h"
 #include "services/windows.h"
 #include "tests/support/png_maker.h"

@@ -1,4 +1,5 @@
 #include "feed/http_response.h"
+#include "feed/elapsed_seconds.h"
 
 #include <gtest/gtest.h>
 

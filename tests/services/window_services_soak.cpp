@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "display/widget_numbers.h"
+#include "services/widget_numbers.h"
 #include "services/controls.h"
 #include "services/tray.h"
 #include "services/windows.h"

@@ -8,7 +8,8 @@
 #include "feed/feed_address.h"
 #include "feed/forecast.h"
 #include "feed/http_download.h"
-#include "feed/refresh.h"
+#include "app/application_state.h"
+#include "app/refresh.h"
 #include "services/dates.h"
 #include "tests/support/weather_feed.h"
 #include "tests/support/widget_windows.h"
@@ -34,7 +35,7 @@ RefreshRig::RefreshRig() {
   WriteWeatherIcons();
   server_ = std::make_unique<LoopbackServer>(RespondWith(OkResponse(FourPeriodFeed())));
   SetFeedHost("127.0.0.1:" + std::to_string(server_->Port()));
-  SetRefreshCityCode("27612");
+  SetCityCode("27612");
   ready_ = OpenWidgetWindows() && server_->Listening();
 }
 
@@ -42,7 +43,7 @@ RefreshRig::~RefreshRig() {
   CloseWidgetWindows();
   FreeAllXmlDocuments();
   SetFeedHost("");
-  SetRefreshCityCode("");
+  SetCityCode("");
   SetDateSource(nullptr);
   ClearForecast();
   server_.reset();

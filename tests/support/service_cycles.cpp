@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "display/widget_numbers.h"
+#include "services/widget_numbers.h"
 #include "services/controls.h"
 #include "services/tray.h"
 #include "services/windows.h"

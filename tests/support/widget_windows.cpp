@@ -3,7 +3,7 @@
 #include "tests/support/widget_windows.h"
 
 #include "display/images.h"
-#include "display/widget_numbers.h"
+#include "services/widget_numbers.h"
 #include "services/controls.h"
 #include "services/windows.h"
 #include "tests/support/png_maker.h"

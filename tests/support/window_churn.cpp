@@ -5,7 +5,7 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "display/widget_numbers.h"
+#include "services/widget_numbers.h"
 #include "services/windows.h"
 #include "tests/support/resource_counters.h"
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "display/picture_headers.h"
 #include "display/pixels.h"
 #include "display/png_decoder.h"
 #include "display/stored_icon.h"
@@ -169,6 +170,15 @@ TEST(StoredIcon, HoldsNineImagesWithTheThirtyTwoPixelFourBitOneFirst) {
     memcpy(&offset, entry + 12, 4);
     EXPECT_LE(static_cast<size_t>(offset) + length, size) << i;
   }
+}
+
+TEST(IconFileChoice, TheStoredIconGivesItsThirtyTwoPixelThirtyTwoBitEntry) {
+  IconFileImage image;
+  ASSERT_TRUE(ChooseIconFileImage(StoredIconBytes(), StoredIconSize(), &image));
+  EXPECT_EQ(image.entry, 7);
+  EXPECT_EQ(image.width, 32);
+  EXPECT_EQ(image.height, 32);
+  EXPECT_EQ(image.bitCount, 32);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "gateway/calendar.h"
+#include "common/calendar.h"
 
 namespace {
 

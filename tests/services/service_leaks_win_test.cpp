@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "display/widget_numbers.h"
+#include "services/widget_numbers.h"
 #include "services/controls.h"
 #include "services/tray.h"
 #include "services/windows.h"

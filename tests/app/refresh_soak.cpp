@@ -9,11 +9,12 @@
 #include "display/clock_face.h"
 #include "display/images.h"
 #include "display/weather_panels.h"
-#include "display/widget_numbers.h"
+#include "services/widget_numbers.h"
 #include "feed/feed_address.h"
 #include "feed/forecast.h"
 #include "feed/http_download.h"
-#include "feed/refresh.h"
+#include "app/application_state.h"
+#include "app/refresh.h"
 #include "services/windows.h"
 #include "tests/support/png_maker.h"
 #include "tests/support/refresh_rig.h"
@@ -73,7 +74,7 @@ TEST(RefreshTiming, MedianOfFiftyAgainstAContentLengthFeed) {
   RefreshRig rig;
   ASSERT_TRUE(rig.Ready());
   RefreshWeather();
-  const std::string address = FeedAddress(RefreshCityCode());
+  const std::string address = FeedAddress(Application.CityCode);
   std::vector<double> download, loadWalk, panels, whole;
   for (int i = 0; i < 50; ++i) {
     LARGE_INTEGER t0, t1, t2, t3, t4;

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "display/widget_numbers.h"
-#include "feed/refresh.h"
+#include "services/widget_numbers.h"
+#include "app/refresh.h"
 #include "services/windows.h"
 #include "tests/support/refresh_rig.h"
 #include "tests/support/resource_counters.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "display/widget_numbers.h"
+#include "services/widget_numbers.h"
 #include "services/windows.h"
 #include "tests/support/event_waits.h"
 

@@ -6,7 +6,7 @@
 
 #include "display/images.h"
 #include "display/weather_panels.h"
-#include "display/widget_numbers.h"
+#include "services/widget_numbers.h"
 #include "feed/forecast.h"
 #include "services/dates.h"
 #include "services/windows.h"

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "display/widget_numbers.h"
+#include "services/widget_numbers.h"
 #include "services/tray.h"
 #include "services/windows.h"
 #include "tests/support/event_waits.h"

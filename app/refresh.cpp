@@ -1,24 +1,23 @@
 #include <windows.h>
 
-#include "feed/refresh.h"
+#include "app/refresh.h"
 
+#include "app/application_state.h"
 #include "display/weather_panels.h"
-#include "display/widget_numbers.h"
 #include "feed/feed_address.h"
 #include "feed/forecast.h"
 #include "feed/http_download.h"
 #include "feed/xml_tree.h"
 #include "services/text_file.h"
+#include "services/widget_numbers.h"
 
 namespace {
 
 const char kFeedFile[] = "nim.xml";
 
-std::string cityCode;
-
 // Each step gives up quietly: the model then keeps what it had.
 void FetchAndInterpret() {
-  if (!DownloadToFile(FeedAddress(cityCode), kFeedFile)) return;
+  if (!DownloadToFile(FeedAddress(Application.CityCode), kFeedFile)) return;
   if (QueryFileSize(kFeedFile) <= 0) return;
   if (!LoadXmlFile(kFeedDocument, kFeedFile)) return;
   const XmlNode root = RootElement(kFeedDocument);
@@ -27,13 +26,6 @@ void FetchAndInterpret() {
 }
 
 }  // namespace
-
-void SetRefreshCityCode(const std::string& code) {
-  cityCode = code;
-}
-const std::string& RefreshCityCode() {
-  return cityCode;
-}
 
 void CALLBACK RefreshWeather(HWND, UINT, UINT_PTR, DWORD) {
   FetchAndInterpret();

@@ -1,14 +1,9 @@
 #pragma once
-// One weather refresh: download the city's feed into nim.xml, interpret it
-// into the forecast model and show the model on the panels.
+// One weather refresh: download the feed of the application state's city
+// into nim.xml, interpret it into the forecast model and show the model on
+// the panels.
 
 #include <windows.h>
-
-#include <string>
-
-// The city whose feed the next refresh asks for.
-void SetRefreshCityCode(const std::string& cityCode);
-const std::string& RefreshCityCode();
 
 // Takes no arguments of its own; the parameters let it serve directly as the
 // 60-second timer's procedure and are ignored. Whatever fails, the panels

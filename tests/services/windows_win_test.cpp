@@ -6,7 +6,7 @@
 #include <atomic>
 #include <vector>
 
-#include "display/widget_numbers.h"
+#include "services/widget_numbers.h"
 #include "services/controls.h"
 #include "services/windows.h"
 #include "tests/support/event_waits.h"

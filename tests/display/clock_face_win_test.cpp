@@ -7,7 +7,7 @@
 #include "display/clock_face.h"
 #include "display/images.h"
 #include "display/layered.h"
-#include "display/widget_numbers.h"
+#include "services/widget_numbers.h"
 #include "services/dates.h"
 #include "services/windows.h"
 #include "tests/support/png_maker.h"

@@ -6,11 +6,12 @@
 #include <memory>
 
 #include "display/images.h"
-#include "display/widget_numbers.h"
+#include "services/widget_numbers.h"
 #include "feed/feed_address.h"
 #include "feed/forecast.h"
 #include "feed/http_download.h"
-#include "feed/refresh.h"
+#include "app/application_state.h"
+#include "app/refresh.h"
 #include "services/dates.h"
 #include "services/windows.h"
 #include "tests/support/loopback_server.h"
@@ -68,13 +69,13 @@ class RefreshWeatherTest : public ::testing::Test {
     StartSockets();
     SetDateSource(Noon);
     WriteWeatherIcons();
-    SetRefreshCityCode("27612");
+    SetCityCode("27612");
     ASSERT_TRUE(OpenWidgetWindows());
   }
   void TearDown() override {
     CloseWidgetWindows();
     SetFeedHost("");
-    SetRefreshCityCode("");
+    SetCityCode("");
     SetDateSource(nullptr);
     ClearForecast();
   }
@@ -98,7 +99,7 @@ TEST_F(RefreshWeatherTest, AsksForTheCitysFeedWithTheExactAddress) {
   EXPECT_EQ(server.Requests()[0].rfind("GET /xml/27612_1.xml HTTP/1.1\r\n", 0), 0u)
       << server.Requests()[0];
   // An empty city code is sent as it is.
-  SetRefreshCityCode("");
+  SetCityCode("");
   RefreshWeather();
   ASSERT_EQ(server.Requests().size(), 2u);
   EXPECT_EQ(server.Requests()[1].rfind("GET /xml/_1.xml HTTP/1.1\r\n", 0), 0u);

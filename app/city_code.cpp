@@ -1,5 +1,0 @@
-#include "app/city_code.h"
-
-std::string CityCodeFromLine(const std::string& line) {
-  return line.substr(0, kCityCodeLength);
-}
