@@ -117,7 +117,12 @@ set(stored_icon_source ${icon_dir}/stored_icon_data.cpp)
 add_custom_command(OUTPUT ${stored_icon_source}
   COMMAND ${Python3_EXECUTABLE} ${NIMBREL_ART_TOOL} carray ${NIMBREL_ICON} ${stored_icon_source}
   DEPENDS ${NIMBREL_ICON} ${NIMBREL_ART_TOOL} VERBATIM)
-target_sources(nimbrel_display PRIVATE ${stored_icon_source})
+# Built here, where the file is generated, and linked into the display floor
+# that declares it (display/stored_icon.h).
+add_library(nimbrel_stored_icon STATIC ${stored_icon_source})
+nimbrel_floor_view(nimbrel_stored_icon display)
+target_compile_options(nimbrel_stored_icon PRIVATE ${NIMBREL_WARNINGS})
+target_link_libraries(nimbrel_display PUBLIC nimbrel_stored_icon)
 
 # Lets the tests that check the staged art find it.
 add_compile_definitions(NIMBREL_STAGED_ART_DIR="${NIMBREL_RUNTIME}")
@@ -125,12 +130,8 @@ add_compile_definitions(NIMBREL_STAGED_ART_DIR="${NIMBREL_RUNTIME}")
 add_custom_target(nimbrel_art ALL DEPENDS ${NIMBREL_ART_FILES} ${NIMBREL_ICON})
 add_dependencies(nimbrel_display nimbrel_art)
 
-# The program's resources: icon group 1, the manifest and the version.
-if(WIN32)
-  enable_language(RC)
-  set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
-  set(NIMBREL_RESOURCES ${CMAKE_SOURCE_DIR}/app/nimbrel.rc)
-  set_source_files_properties(${NIMBREL_RESOURCES} PROPERTIES
-    OBJECT_DEPENDS "${NIMBREL_ICON};${CMAKE_SOURCE_DIR}/app/nimbrel.manifest"
-    INCLUDE_DIRECTORIES "${icon_dir};${CMAKE_SOURCE_DIR}/app")
-endif()
+# The program's resources (icon group 1, the manifest and the version) are
+# compiled with the program in app/; they include the icon built here.
+enable_language(RC)
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
+set(NIMBREL_ICON_DIR ${icon_dir})

@@ -41,15 +41,15 @@ uint64_t MillisecondsSince(uint32_t startTick) {
 enum class Readiness { Ready, Broken, TimedOut };
 
 // Waits until the socket can be read (or written), within limitSeconds of
-// the wall clock and what is left of the connection's time.
-Readiness WaitUntilReady(SOCKET s, uint32_t startTick, bool forWriting, int limitSeconds) {
+// the wall clock and what is left of budget milliseconds from startTick.
+Readiness WaitUntilReady(SOCKET s, uint32_t startTick, uint64_t budget, bool forWriting,
+                         int limitSeconds) {
   ElapsedSeconds elapsed;
   StartElapsed(&elapsed, CurrentDate());
   while (UpdateElapsed(&elapsed, CurrentDate()) < limitSeconds) {
     const uint64_t spent = MillisecondsSince(startTick);
-    if (spent >= kConnectionLimitMilliseconds) break;
-    const uint64_t wait =
-        std::min<uint64_t>(kClockLookMilliseconds, kConnectionLimitMilliseconds - spent);
+    if (spent >= budget) break;
+    const uint64_t wait = std::min<uint64_t>(kClockLookMilliseconds, budget - spent);
     fd_set ready;
     fd_set broken;
     FD_ZERO(&ready);
@@ -67,12 +67,13 @@ Readiness WaitUntilReady(SOCKET s, uint32_t startTick, bool forWriting, int limi
 
 // A connect that waits for the answer within the limit, rather than for
 // the system's own retries (21 s for a host that drops every SYN).
-bool ConnectWithin(SOCKET s, const sockaddr_in& address, uint32_t startTick, int limitSeconds) {
+bool ConnectWithin(SOCKET s, const sockaddr_in& address, uint32_t startTick, uint64_t budget,
+                   int limitSeconds) {
   u_long nonBlocking = 1;
   if (ioctlsocket(s, FIONBIO, &nonBlocking) != 0) return false;
   if (connect(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) return true;
   if (WSAGetLastError() != WSAEWOULDBLOCK) return false;
-  if (WaitUntilReady(s, startTick, true, limitSeconds) != Readiness::Ready) return false;
+  if (WaitUntilReady(s, startTick, budget, true, limitSeconds) != Readiness::Ready) return false;
   int error = 0;
   int length = sizeof error;
   return getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) == 0 &&
@@ -85,6 +86,20 @@ bool Finished(const HttpResponse& r) {
 
 bool HeadersAccepted(const HttpResponse& r) {
   return r.state == ResponseState::ReadingBody || r.state == ResponseState::Complete;
+}
+
+// A dotted IPv4 address as it is, otherwise the name's first address.
+bool ResolveAddress(const std::string& host, uint16_t port, sockaddr_in* address) {
+  *address = sockaddr_in{};
+  address->sin_family = AF_INET;
+  address->sin_port = htons(port);
+  address->sin_addr.s_addr = inet_addr(host.c_str());
+  if (address->sin_addr.s_addr != INADDR_NONE) return true;
+  const hostent* found = gethostbyname(host.c_str());
+  if (!found || found->h_addrtype != AF_INET || !found->h_addr_list[0]) return false;
+  std::copy_n(found->h_addr_list[0], sizeof address->sin_addr,
+              reinterpret_cast<char*>(&address->sin_addr));
+  return true;
 }
 
 HANDLE CreateTargetFile(const std::string& fileName) {
@@ -112,24 +127,29 @@ bool OpenTcpConnection(const std::string& host, uint16_t port, TcpConnection* co
   *connection = TcpConnection{};
   connection->startTick = GetTickCount();
   sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(port);
-  address.sin_addr.s_addr = inet_addr(host.c_str());
-  if (address.sin_addr.s_addr == INADDR_NONE) {
-    const hostent* found = gethostbyname(host.c_str());
-    if (!found || found->h_addrtype != AF_INET || !found->h_addr_list[0]) return false;
-    std::copy_n(found->h_addr_list[0], sizeof address.sin_addr,
-                reinterpret_cast<char*>(&address.sin_addr));
-  }
+  if (!ResolveAddress(host, port, &address)) return false;
   const SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
   if (s == INVALID_SOCKET) return false;
-  if (!ConnectWithin(s, address, connection->startTick, kConnectLimitSeconds)) {
+  if (!ConnectWithin(s, address, connection->startTick, kConnectionLimitMilliseconds,
+                     kConnectLimitSeconds)) {
     closesocket(s);
     return false;
   }
   openSockets.push_back(s);
   connection->socket = static_cast<uintptr_t>(s);
   return true;
+}
+
+bool TcpPortAnswers(const std::string& host, uint16_t port, uint32_t limitMilliseconds) {
+  sockaddr_in address{};
+  if (!ResolveAddress(host, port, &address)) return false;
+  const SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  if (s == INVALID_SOCKET) return false;
+  const int kWholeSecondsCeiling = static_cast<int>(limitMilliseconds / 1000 + 1);
+  const bool connected =
+      ConnectWithin(s, address, GetTickCount(), limitMilliseconds, kWholeSecondsCeiling);
+  closesocket(s);
+  return connected;
 }
 
 void CloseTcpConnection(TcpConnection* connection) {
@@ -148,7 +168,8 @@ bool SendAll(const TcpConnection& connection, const char* bytes, int count, int 
       // Only a full send buffer is worth waiting for; any other failure
       // would fail the same way until the limit.
       if (WSAGetLastError() != WSAEWOULDBLOCK) return false;
-      if (WaitUntilReady(s, connection.startTick, true, limitSeconds) != Readiness::Ready)
+      if (WaitUntilReady(s, connection.startTick, kConnectionLimitMilliseconds, true,
+                         limitSeconds) != Readiness::Ready)
         return false;
       continue;
     }
@@ -161,7 +182,9 @@ bool SendAll(const TcpConnection& connection, const char* bytes, int count, int 
 int ReceiveSome(const TcpConnection& connection, char* buffer, int maxCount, int limitSeconds) {
   if (maxCount <= 0) return 0;
   const SOCKET s = SocketOf(connection);
-  if (WaitUntilReady(s, connection.startTick, false, limitSeconds) != Readiness::Ready) return 0;
+  if (WaitUntilReady(s, connection.startTick, kConnectionLimitMilliseconds, false, limitSeconds) !=
+      Readiness::Ready)
+    return 0;
   const int received = recv(s, buffer, maxCount, 0);
   return received > 0 ? received : 0;  // a closed connection ends the wait at once
 }

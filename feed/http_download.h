@@ -23,6 +23,10 @@ void StopSockets();
 bool OpenTcpConnection(const std::string& host, uint16_t port, TcpConnection* connection);
 void CloseTcpConnection(TcpConnection* connection);
 
+// Whether something accepts a connection on host:port within the limit; the
+// connection is closed again at once.
+bool TcpPortAnswers(const std::string& host, uint16_t port, uint32_t limitMilliseconds);
+
 // Sends every byte, waiting while the send buffer is full; false when the
 // limit (whole seconds of the local clock) passes first or the connection
 // fails.

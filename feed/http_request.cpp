@@ -95,4 +95,3 @@ bool FormatRequest(const UrlParts& url, std::string* request) {
              "\r\nConnection: close\r\n\r\n";
   return true;
 }
-

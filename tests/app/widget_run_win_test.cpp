@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/application.h"
+#include "tests/support/loopback_server.h"
 #include "tests/support/process_windows.h"
 #include "tests/support/scratch_dir.h"
 
@@ -50,31 +51,15 @@ std::string FeedFor(const std::string& code) {
          "</CITY></FEED>";
 }
 
+// The feed host the widget was built for, answering every feed path with
+// FeedFor its code after an optional delay.
 class FeedServer {
  public:
-  explicit FeedServer(int answerDelayMs = 0) : delayMs_(answerDelayMs) {
-    WSADATA data;
-    WSAStartup(MAKEWORD(1, 1), &data);
-    listener_ = socket(AF_INET, SOCK_STREAM, 0);
-    BOOL reuse = TRUE;
-    setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&reuse),
-               sizeof reuse);
-    sockaddr_in at{};
-    at.sin_family = AF_INET;
-    at.sin_port = htons(kFeedPort);
-    at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    listening_ = bind(listener_, reinterpret_cast<sockaddr*>(&at), sizeof at) == 0 &&
-                 listen(listener_, 8) == 0;
-    if (listening_) thread_ = std::thread([this] { Serve(); });
-  }
-  ~FeedServer() {
-    stop_ = true;
-    if (thread_.joinable()) thread_.join();
-    closesocket(listener_);
-    WSACleanup();
-  }
+  explicit FeedServer(int answerDelayMs = 0)
+      : server_([this, answerDelayMs](LoopbackConnection& c) { Answer(c, answerDelayMs); },
+                kFeedPort) {}
 
-  bool Listening() const { return listening_; }
+  bool Listening() const { return server_.Listening(); }
   std::vector<std::string> Paths() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return paths_;
@@ -94,61 +79,30 @@ class FeedServer {
   }
 
  private:
-  bool Readable(SOCKET s, int ms) {
-    fd_set set;
-    FD_ZERO(&set);
-    FD_SET(s, &set);
-    timeval limit{ms / 1000, (ms % 1000) * 1000};
-    return select(0, &set, nullptr, nullptr, &limit) == 1;
-  }
-
-  void Serve() {
-    while (!stop_) {
-      if (!Readable(listener_, 100)) continue;
-      SOCKET client = accept(listener_, nullptr, nullptr);
-      if (client == INVALID_SOCKET) continue;
-      std::string request;
-      char buffer[1024];
-      while (request.find("\r\n\r\n") == std::string::npos && Readable(client, 3000)) {
-        int got = recv(client, buffer, sizeof buffer, 0);
-        if (got <= 0) break;
-        request.append(buffer, got);
-      }
-      std::string path;
-      if (request.compare(0, 4, "GET ") == 0) path = request.substr(4, request.find(' ', 4) - 4);
-      // The widget looks whether its feed port answers before it starts the
-      // gateway beside it: a connection without a feed request is no refresh.
-      if (path.compare(0, 5, "/xml/") != 0) {
-        closesocket(client);
-        continue;
-      }
-      {
-        std::lock_guard<std::mutex> lock(mutex_);
-        paths_.push_back(path);
-      }
-      for (int waited = 0; waited < delayMs_ && !stop_; waited += 20) Sleep(20);
-      std::string code =
-          path.size() > 5 ? path.substr(5, path.find('_') - 5) : "";  // "/xml/<code>_1.xml"
-      std::string body = FeedFor(code);
-      std::string answer = "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: " +
-                           std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
-      send(client, answer.data(), static_cast<int>(answer.size()), 0);
-      // Let the widget close first, so the port is not left waiting here.
-      while (Readable(client, 2000) && recv(client, buffer, sizeof buffer, 0) > 0) {
-      }
-      closesocket(client);
-      ++answered_;
+  void Answer(LoopbackConnection& connection, int delayMs) {
+    const std::string& request = connection.Request();
+    std::string path;
+    if (request.compare(0, 4, "GET ") == 0) path = request.substr(4, request.find(' ', 4) - 4);
+    // The widget looks whether its feed port answers before it starts the
+    // gateway beside it: a connection without a feed request is no refresh.
+    if (path.compare(0, 5, "/xml/") != 0) return;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      paths_.push_back(path);
     }
+    connection.Pause(delayMs);
+    std::string code =
+        path.size() > 5 ? path.substr(5, path.find('_') - 5) : "";  // "/xml/<code>_1.xml"
+    std::string body = FeedFor(code);
+    connection.Send("HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: " +
+                    std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+    ++answered_;
   }
 
-  int delayMs_;
-  SOCKET listener_ = INVALID_SOCKET;
-  bool listening_ = false;
-  std::atomic<bool> stop_{false};
   std::atomic<int> answered_{0};
   mutable std::mutex mutex_;
   std::vector<std::string> paths_;
-  std::thread thread_;
+  LoopbackServer server_;  // last: its thread stops before the rest goes
 };
 
 // --- The widget's process and windows ---------------------------------------

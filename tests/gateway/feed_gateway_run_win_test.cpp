@@ -62,14 +62,6 @@ struct Reply {
   std::string body;
 };
 
-bool Readable(SOCKET s, int ms) {
-  fd_set set;
-  FD_ZERO(&set);
-  FD_SET(s, &set);
-  timeval wait{ms / 1000, (ms % 1000) * 1000};
-  return select(0, &set, nullptr, nullptr, &wait) > 0;
-}
-
 SOCKET Connect(uint16_t port) {
   SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
   sockaddr_in at{};

@@ -14,16 +14,16 @@ int MillisecondsSince(Clock::time_point start) {
       std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
 }
 
-// True when the socket can be read (data or end of stream) within the wait.
-bool Readable(SOCKET s, int milliseconds) {
+}  // namespace
+
+bool Readable(uintptr_t socket, int milliseconds) {
+  const SOCKET s = static_cast<SOCKET>(socket);
   fd_set set;
   FD_ZERO(&set);
   FD_SET(s, &set);
   timeval wait{milliseconds / 1000, (milliseconds % 1000) * 1000};
   return select(0, &set, nullptr, nullptr, &wait) > 0;
 }
-
-}  // namespace
 
 bool LoopbackConnection::ReadRequest(int maxMilliseconds) {
   const SOCKET s = static_cast<SOCKET>(socket_);
@@ -102,16 +102,21 @@ void LoopbackConnection::Close() {
   closed_ = true;
 }
 
-LoopbackServer::LoopbackServer(ConnectionScript script) : script_(std::move(script)) {
+LoopbackServer::LoopbackServer(ConnectionScript script, uint16_t port)
+    : script_(std::move(script)) {
   WSADATA data;
   WSAStartup(MAKEWORD(1, 1), &data);
   const SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
   listener_ = static_cast<uintptr_t>(s);
   if (s == INVALID_SOCKET) return;
+  // A fixed port may still hold the last test's closed connections.
+  BOOL reuse = TRUE;
+  if (port != 0)
+    setsockopt(s, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&reuse), sizeof reuse);
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = inet_addr("127.0.0.1");
-  address.sin_port = 0;
+  address.sin_port = htons(port);
   int length = sizeof address;
   if (bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(s, 8) != 0 ||
       getsockname(s, reinterpret_cast<sockaddr*>(&address), &length) != 0)

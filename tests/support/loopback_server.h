@@ -1,6 +1,6 @@
 #pragma once
 // A scripted HTTP server on 127.0.0.1 inside the test process (Windows
-// only): it listens on an ephemeral port, reads each request, then plays a
+// only): it listens on an ephemeral port (or a fixed one), reads each request, then plays a
 // script that can send exact bytes, split them, pause, hold the line silent
 // or close early. Connections are served one after another on one thread.
 
@@ -47,8 +47,8 @@ using ConnectionScript = std::function<void(LoopbackConnection&)>;
 
 class LoopbackServer {
  public:
-  // Every accepted connection plays the same script.
-  explicit LoopbackServer(ConnectionScript script);
+  // Every accepted connection plays the same script. Port 0 picks a free one.
+  explicit LoopbackServer(ConnectionScript script, uint16_t port = 0);
   ~LoopbackServer();
   LoopbackServer(const LoopbackServer&) = delete;
   LoopbackServer& operator=(const LoopbackServer&) = delete;
@@ -72,6 +72,9 @@ class LoopbackServer {
   std::vector<std::string> requests_;
   std::thread thread_;
 };
+
+// True when the socket can be read (data or end of stream) within the wait.
+bool Readable(uintptr_t socket, int milliseconds);
 
 // A script that sends the whole response at once and closes.
 ConnectionScript RespondWith(const std::string& response);
