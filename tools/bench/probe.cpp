@@ -1,6 +1,7 @@
 // Starts one program and times it from the outside, through its windows, for
-// scripts/bench: "probe widget|floor|floor_timer EXE IDLE_MS [PRESSES] [PICKS]"
-// (floor_timer starts the floor with its one-second timer). Prints one
+// scripts/bench: "probe widget|structure|floor|floor_timer EXE IDLE_MS [PRESSES]
+// [PICKS]" (floor_timer starts the floor with its one-second timer; the
+// structural floor shows the widget's window 55). Prints one
 // "figure milliseconds" line per measurement, then "idle" when the program
 // is left alone for IDLE_MS (the script samples /proc meanwhile), and ends
 // the program.
@@ -135,12 +136,14 @@ bool RunWidgetFigures(HWND main, int presses, int picks) {
 
 int main(int argc, char** argv) {
   if (argc < 4) {
-    std::fprintf(stderr, "usage: probe widget|floor|floor_timer EXE IDLE_MS [PRESSES] [PICKS]\n");
+    std::fprintf(stderr,
+                 "usage: probe widget|structure|floor|floor_timer EXE IDLE_MS [PRESSES] [PICKS]\n");
     return 2;
   }
   QueryPerformanceFrequency(&frequency);
   const bool widget = std::strcmp(argv[1], "widget") == 0;
-  const char* mainClass = widget ? "WindowClass_55" : "FloorWindow";
+  const bool widgetWindows = widget || std::strcmp(argv[1], "structure") == 0;
+  const char* mainClass = widgetWindows ? "WindowClass_55" : "FloorWindow";
   const int idleMs = std::atoi(argv[3]);
   const int presses = argc > 4 ? std::atoi(argv[4]) : 0;
   const int picks = argc > 5 ? std::atoi(argv[5]) : 0;
