@@ -1,7 +1,8 @@
 // Starts one program and times it from the outside, through its windows, for
 // scripts/bench: "probe widget|structure|floor|floor_timer EXE IDLE_MS [PRESSES]
 // [PICKS]" (floor_timer starts the floor with its one-second timer; the
-// structural floor shows the widget's window 55). Prints one
+// structural floor shows the widget's window 55). "probe soak EXE IDLE_MS
+// COUNT EVERY" picks a city COUNT times and marks every EVERY picks. Prints one
 // "figure milliseconds" line per measurement, then "idle" when the program
 // is left alone for IDLE_MS (the script samples /proc meanwhile), and ends
 // the program.
@@ -132,6 +133,25 @@ bool RunWidgetFigures(HWND main, int presses, int picks) {
   return picks == 0 || CloseCityWindow();
 }
 
+// Picks lines 1 and 2 in turn, count times, printing "mark N" after every
+// `every` picks so that the soak script can sample the widget's memory.
+bool RunSoak(HWND main, int count, int every) {
+  if (!PollUntil(CloudsGone)) return false;
+  double visible = 0, filled = 0, ms = 0;
+  if (!OpenCityWindow(main, &visible, &filled)) return false;
+  std::printf("mark 0\n");
+  std::fflush(stdout);
+  for (int i = 1; i <= count; ++i) {
+    if (!PickCity(main, kCityListFirstPick + i % 2, &ms)) return false;
+    if (i % every == 0) {
+      std::printf("mark %d\n", i);
+      std::fflush(stdout);
+      Sleep(500);  // the script reads /proc meanwhile
+    }
+  }
+  return CloseCityWindow();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -142,7 +162,8 @@ int main(int argc, char** argv) {
   }
   QueryPerformanceFrequency(&frequency);
   const bool widget = std::strcmp(argv[1], "widget") == 0;
-  const bool widgetWindows = widget || std::strcmp(argv[1], "structure") == 0;
+  const bool soak = std::strcmp(argv[1], "soak") == 0;
+  const bool widgetWindows = widget || soak || std::strcmp(argv[1], "structure") == 0;
   const char* mainClass = widgetWindows ? "WindowClass_55" : "FloorWindow";
   const int idleMs = std::atoi(argv[3]);
   const int presses = argc > 4 ? std::atoi(argv[4]) : 0;
@@ -167,6 +188,7 @@ int main(int argc, char** argv) {
   ok = ok && Answers(main);
   if (ok) Report("answering", NowMs() - start);
   if (ok && widget) ok = RunWidgetFigures(main, presses, picks);
+  if (ok && soak) ok = RunSoak(main, presses, picks);
   if (ok) {
     Sleep(1000);
     std::printf("idle\n");
