@@ -15,6 +15,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "tools/bench/solid_plate.h"
+
 namespace {
 
 const int kWarmUpRounds = 100;
@@ -42,40 +44,11 @@ long long AnonymousBytes() {
   return static_cast<long long>(counters.PagefileUsage);
 }
 
-HBITMAP Section(int width, int height, void** bits) {
-  BITMAPINFO header = {};
-  header.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  header.bmiHeader.biWidth = width;
-  header.bmiHeader.biHeight = height;
-  header.bmiHeader.biPlanes = 1;
-  header.bmiHeader.biBitCount = 32;
-  header.bmiHeader.biCompression = BI_RGB;
-  return CreateDIBSection(nullptr, &header, DIB_RGB_COLORS, bits, nullptr, 0);
-}
-
-void Present(HWND window, int width, int height) {
-  HDC memory = CreateCompatibleDC(nullptr);
-  void* bits = nullptr;
-  HBITMAP section = Section(width, height, &bits);
-  if (section && bits) {
-    uint32_t* pixels = static_cast<uint32_t*>(bits);
-    for (int i = 0; i < width * height; ++i) pixels[i] = 0xFF808080u;
-    HGDIOBJ former = SelectObject(memory, section);
-    SIZE size = {width, height};
-    POINT origin = {0, 0};
-    BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    UpdateLayeredWindow(window, nullptr, nullptr, &size, memory, &origin, 0, &blend, ULW_ALPHA);
-    SelectObject(memory, former);
-  }
-  if (section) DeleteObject(section);
-  DeleteDC(memory);
-}
-
 HWND Popup(const char* name, int x, int y, int width, int height, HWND owner) {
   HWND window = CreateWindowExA(0, name, "", WS_POPUP, x, y, width, height, owner, nullptr,
                                 GetModuleHandleA(nullptr), nullptr);
   SetWindowLongA(window, GWL_EXSTYLE, GetWindowLongA(window, GWL_EXSTYLE) | WS_EX_LAYERED);
-  Present(window, width, height);
+  PresentSolidPlate(window, width, height, 0xFF808080u, 255);
   return window;
 }
 
@@ -119,7 +92,7 @@ void Round() {
   SetWindowTextA(plate, done % 2 ? "-5..-2" : "-3..0");
   for (int i = 0; i < 3; ++i) {
     void* bits = nullptr;
-    if (HBITMAP picture = Section(96, 92, &bits)) DeleteObject(picture);
+    if (HBITMAP picture = CreatePlateSection(96, 92, &bits)) DeleteObject(picture);
   }
   for (int i = 0; i < kIconWindows; ++i) {
     const IconShape& s = kIcons[i];
@@ -168,9 +141,9 @@ int main(int argc, char** argv) {
   SetLayeredWindowAttributes(overlay, RGB(255, 0, 255), 0, LWA_COLORKEY);
   ShowWindow(plate, SW_SHOWNORMAL);
   ShowWindow(overlay, SW_SHOWNORMAL);
-  HFONT tahoma = CreateFontA(-17, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                             DEFAULT_PITCH | FF_DONTCARE, "Tahoma");
+  HFONT tahoma =
+      CreateFontA(-17, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Tahoma");
   for (int i = 0; i < kTextControls; ++i) {
     texts[i] = CreateWindowExA(0, "Static", "", WS_CHILD | WS_VISIBLE, 10, 10 + 16 * i, 150, 15,
                                overlay, nullptr, GetModuleHandleA(nullptr), nullptr);

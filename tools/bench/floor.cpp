@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "tools/bench/solid_plate.h"
+
 namespace {
 
 const int kWidth = 300;
@@ -21,31 +23,6 @@ LRESULT CALLBACK FloorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-// A half-transparent grey plate, premultiplied, handed to the window.
-void Present(HWND window) {
-  BITMAPINFO header = {};
-  header.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  header.bmiHeader.biWidth = kWidth;
-  header.bmiHeader.biHeight = kHeight;
-  header.bmiHeader.biPlanes = 1;
-  header.bmiHeader.biBitCount = 32;
-  header.bmiHeader.biCompression = BI_RGB;
-  HDC memory = CreateCompatibleDC(nullptr);
-  void* bits = nullptr;
-  HBITMAP section = CreateDIBSection(memory, &header, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!section || !bits) return;
-  uint32_t* pixels = static_cast<uint32_t*>(bits);
-  for (int i = 0; i < kWidth * kHeight; ++i) pixels[i] = kGrey;
-  HGDIOBJ former = SelectObject(memory, section);
-  SIZE size = {kWidth, kHeight};
-  POINT origin = {0, 0};
-  BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-  UpdateLayeredWindow(window, nullptr, nullptr, &size, memory, &origin, 0, &blend, ULW_ALPHA);
-  SelectObject(memory, former);
-  DeleteObject(section);
-  DeleteDC(memory);
-}
-
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
@@ -56,7 +33,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   RegisterClassA(&windowClass);
   HWND window = CreateWindowExA(WS_EX_LAYERED, "FloorWindow", "Floor", WS_POPUP, 500, 40, kWidth,
                                 kHeight, nullptr, nullptr, instance, nullptr);
-  Present(window);
+  PresentSolidPlate(window, kWidth, kHeight, kGrey, 255);
   ShowWindow(window, SW_SHOWNORMAL);
   if (commandLine && std::strstr(commandLine, "--timer"))
     SetTimer(window, kTickTimer, kTickMs, nullptr);

@@ -18,6 +18,7 @@
 #include "app/widget_layout.h"
 #include "display/pixels.h"
 #include "services/widget_numbers.h"
+#include "tools/bench/solid_plate.h"
 
 namespace {
 
@@ -132,33 +133,6 @@ void RegisterClassOf(int number) {
   RegisterClassExA(&windowClass);
 }
 
-// A solid plate of the picture's size, premultiplied, handed to the window.
-void PresentPlate(HWND window, Size size, int opacity) {
-  if (size.width <= 0 || size.height <= 0) return;
-  BITMAPINFO header = {};
-  header.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  header.bmiHeader.biWidth = size.width;
-  header.bmiHeader.biHeight = size.height;
-  header.bmiHeader.biPlanes = 1;
-  header.bmiHeader.biBitCount = 32;
-  header.bmiHeader.biCompression = BI_RGB;
-  HDC memory = CreateCompatibleDC(nullptr);
-  void* bits = nullptr;
-  HBITMAP section = CreateDIBSection(memory, &header, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (section && bits) {
-    uint32_t* pixels = static_cast<uint32_t*>(bits);
-    for (int i = 0; i < size.width * size.height; ++i) pixels[i] = kPlateGrey;
-    HGDIOBJ former = SelectObject(memory, section);
-    SIZE extent = {size.width, size.height};
-    POINT origin = {0, 0};
-    BLENDFUNCTION blend = {AC_SRC_OVER, 0, static_cast<BYTE>(opacity), AC_SRC_ALPHA};
-    UpdateLayeredWindow(window, nullptr, nullptr, &extent, memory, &origin, 0, &blend, ULW_ALPHA);
-    SelectObject(memory, former);
-  }
-  if (section) DeleteObject(section);
-  DeleteDC(memory);
-}
-
 // Hidden, borderless, layered after creation and presented, as the widget's.
 HWND OpenLayered(int number, int x, int y, Size size, int owner, const char* title, int opacity) {
   RegisterClassOf(number);
@@ -169,7 +143,7 @@ HWND OpenLayered(int number, int x, int y, Size size, int owner, const char* tit
                                 GetModuleHandleA(nullptr), nullptr);
   windows[number] = window;
   SetWindowLongA(window, GWL_EXSTYLE, GetWindowLongA(window, GWL_EXSTYLE) | WS_EX_LAYERED);
-  PresentPlate(window, size, opacity);
+  PresentSolidPlate(window, size.width, size.height, kPlateGrey, opacity);
   return window;
 }
 
