@@ -17,7 +17,7 @@ class Gateway : public ::testing::Test {
  protected:
   Gateway() {
     service_.upstream = "http://127.0.0.1:1/v1/forecast";
-    service_.cities["27612"] = CityPlace{"\xCC\xEE\xF1\xEA\xE2\xE0", "55.8333", "37.6167"};
+    service_.cities["27612"] = CityPlace{"\xCC\xEE\xF1\xEA\xE2\xE0", 55.8333, 37.6167};
     service_.fixedNow = ParseLocalTime("2026-12-07T10:00", service_.now);
     service_.fetch = [this](const std::string& url) {
       urls_.push_back(url);
@@ -26,7 +26,9 @@ class Gateway : public ::testing::Test {
   }
 
   HttpAnswer Get(const std::string& target, std::int64_t at, const char* method = "GET") {
-    return AnswerRequest(service_, HttpRequest{method, target}, at);
+    const std::optional<HttpAnswer> answer = AnswerRequest(service_, HttpRequest{method, target}, at);
+    EXPECT_TRUE(answer) << "with the fetch run at once nothing waits";
+    return answer.value_or(HttpAnswer{});
   }
 
   FeedService service_;
