@@ -1,5 +1,6 @@
 #include "gateway/feed_service.h"
 
+#include <algorithm>
 #include <cstdio>
 
 const char kOpenMeteoForecastUrl[] = "https://api.open-meteo.com/v1/forecast";
@@ -67,8 +68,13 @@ void FetchJobFor(FeedService& service, const std::string& code, const std::strin
   std::lock_guard<std::mutex> lock(service.mutex);
   CachedForecast& entry = service.cache[code];
   RecordFetch(entry, startedAt, good ? &fresh : nullptr, result.retryAfterSeconds, service.policy);
-  if (result.status == kTooManyRequests) PauseUpstream(service.budget, startedAt, entry.dueAt);
   service.fetching[code] = false;
+  if (good) service.budget.refusals = 0;
+  if (result.status != kTooManyRequests) return;
+  // Refused for asking too often: every city waits, longer each time.
+  const std::int64_t wait = RetryWait(++service.budget.refusals, service.policy);
+  PauseUpstream(service.budget, startedAt,
+                startedAt + std::max<std::int64_t>(wait, result.retryAfterSeconds));
 }
 
 std::optional<HttpAnswer> FeedAnswer(FeedService& service, const std::string& code,

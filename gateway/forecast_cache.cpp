@@ -2,15 +2,11 @@
 
 #include <algorithm>
 
-namespace {
-
-std::int64_t BackOff(int failures, const CachePolicy& policy) {
+std::int64_t RetryWait(int failures, const CachePolicy& policy) {
   std::int64_t wait = policy.retrySeconds;
   for (int i = 1; i < failures && wait < policy.retryCapSeconds; ++i) wait *= 2;
   return std::min(wait, std::max(policy.retryCapSeconds, policy.retrySeconds));
 }
-
-}  // namespace
 
 bool ShouldFetch(const CachedForecast& entry, std::int64_t now) {
   return !entry.tried || now < entry.triedAt || now >= entry.dueAt;
@@ -31,7 +27,7 @@ void RecordFetch(CachedForecast& entry, std::int64_t now, const HourlyForecast* 
   ++entry.failures;
   const std::int64_t asked = std::min(std::max<std::int64_t>(retryAfterSeconds, 0),
                                       kRetryAfterCapSeconds);
-  entry.dueAt = now + std::max(BackOff(entry.failures, policy), asked);
+  entry.dueAt = now + std::max(RetryWait(entry.failures, policy), asked);
 }
 
 bool CanServe(const CachedForecast& entry, std::int64_t now, const CachePolicy& policy) {

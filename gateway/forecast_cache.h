@@ -37,6 +37,10 @@ struct CachedForecast {
   HourlyForecast forecast;
 };
 
+// The wait after `failures` failures in a row: retrySeconds doubled per
+// further failure, at most retryCapSeconds.
+std::int64_t RetryWait(int failures, const CachePolicy& policy);
+
 // A clock set back makes the entry due at once rather than hours later.
 bool ShouldFetch(const CachedForecast& entry, std::int64_t now);
 

@@ -14,6 +14,7 @@ constexpr int kUpstreamCallsPerHour = 5000;
 struct UpstreamBudget {
   std::deque<std::int64_t> calls;  // the last hour's, oldest first
   std::int64_t pausedUntil = 0;
+  int refusals = 0;  // "too many requests" in a row, whichever city asked
 };
 
 bool MayCallUpstream(UpstreamBudget& budget, std::int64_t now);
