@@ -126,7 +126,8 @@ LoopbackReply LoopbackExchange(uint16_t port, const std::string& bytes, int limi
 }
 
 LoopbackReply LoopbackGet(uint16_t port, const std::string& path) {
-  return LoopbackExchange(port, "GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+  return LoopbackExchange(port, "GET " + path +
+                                    " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n");
 }
 
 uint16_t FreeLoopbackPort() {
