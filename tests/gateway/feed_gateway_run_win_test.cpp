@@ -266,23 +266,36 @@ TEST_F(GatewayRun, EndsByItselfAfterTheIdleTime) {
   EXPECT_EQ(gateway_.WaitExit(6000), 0);
 }
 
-TEST_F(GatewayRun, WritesEveryCitysFeedOnceAndReplacesItOnTheNextRun) {
+TEST_F(GatewayRun, WritesEveryCitysFeedAndRebuildsItFromItsCacheOnTheNextRun) {
   WriteFileBytes("cities.txt", std::string(kMoscow) + "26063 Питер\r\n");
   WriteFileBytes("stations.txt", "27612 55.8333 37.6167\n26063 59.9667 30.3\n");
   WriteFileBytes("out/xml/26063_1.xml", "old");
+  WriteFileBytes("out/xml/27612_1.xml.new", "half a feed");
   const std::vector<std::string> once = {"--cities",    "cities.txt", "--stations", "stations.txt",
                                          "--write-dir", "out",        "--once"};
   for (int run = 1; run <= 2; ++run) {
     Process batch;
     ASSERT_TRUE(batch.Start(AppDir() / "nimbrel-feed.exe", Args(once)));
     EXPECT_EQ(batch.WaitExit(20000), 0) << batch.Output();
-    EXPECT_EQ(upstream_->Connections(), 2 * run);
+    EXPECT_EQ(upstream_->Connections(), 2) << "the second run finds nothing due";
   }
   for (const char* code : {"27612", "26063"})
     EXPECT_NE(ReadFileBytes(std::string("out/xml/") + code + "_1.xml").find("<FORECAST"),
               std::string::npos)
         << code;
   EXPECT_FALSE(fs::exists("out/xml/27612_1.xml.new"));
+}
+
+TEST_F(GatewayRun, EndsWithinTwoSecondsOfItsParentAndNeverForIdleness) {
+  Process parent;
+  ASSERT_TRUE(parent.Start(AppDir() / "nimbrel-feed.exe",
+                           {"--listen", "127.0.0.1:" + std::to_string(FreePort())}));
+  StartGateway({"--parent", std::to_string(parent.Id()), "--idle-exit", "1"});
+  EXPECT_EQ(gateway_.WaitExit(1500), -1);
+  parent.End();
+  const DWORD start = GetTickCount();
+  EXPECT_EQ(gateway_.WaitExit(5000), 0);
+  EXPECT_LT(GetTickCount() - start, 2000u);
 }
 
 // --- The widget starts its gateway -------------------------------------------
