@@ -469,7 +469,8 @@ TEST_F(GatewayRun, TheWidgetShowsTheWeatherThroughNginxServingTheWriteDir) {
 // --- The real transport: WinHTTP over TLS ------------------------------------
 
 const char kHttpsUpstream[] = NIMBREL_SOURCE_DIR "/tests/gateway/https_upstream.sh";
-const int kHttpsSetUpMs = 60000;
+// update-ca-certificates runs its hooks (a Java keystore here: about 30 s).
+const int kHttpsSetUpMs = 90000;
 
 // The fake over HTTPS on localhost; stopped again (its authority taken out
 // of the host's store) also when the test fails.
