@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """A forecast service on loopback for the gateway's tests and figures.
 
-Answers every GET with the documented answer shape for three days of hours
+Answers every GET in Open-Meteo's documented answer shape, three days of hours
 from --start (every hour alike), over HTTPS when given a certificate,
 gzip-compressed when the client accepts it. --status answers that status
 instead (with Retry-After when --retry-after is given). Writes the port it
