@@ -15,11 +15,11 @@ bool IsCode(const std::string& code) {
   return true;
 }
 
-bool IsDegrees(const std::string& text, double limit) {
+bool ReadDegrees(const std::string& text, double limit, double& out) {
   if (text.empty()) return false;
   char* end = nullptr;
-  const double value = std::strtod(text.c_str(), &end);
-  return *end == '\0' && value >= -limit && value <= limit;
+  out = std::strtod(text.c_str(), &end);
+  return *end == '\0' && out >= -limit && out <= limit;
 }
 
 std::string LineError(int number, const std::string& why) {
@@ -42,12 +42,13 @@ bool ReadStations(const std::string& text, std::map<std::string, CityPlace>& out
       error = LineError(number, "expected: code latitude longitude");
       return false;
     }
-    if (!IsCode(code) || !IsDegrees(latitude, kMaxLatitude) ||
-        !IsDegrees(longitude, kMaxLongitude)) {
+    CityPlace place;
+    if (!IsCode(code) || !ReadDegrees(latitude, kMaxLatitude, place.latitude) ||
+        !ReadDegrees(longitude, kMaxLongitude, place.longitude)) {
       error = LineError(number, "not a five-digit code and a position in degrees");
       return false;
     }
-    if (!out.emplace(code, CityPlace{"", latitude, longitude}).second) {
+    if (!out.emplace(code, place).second) {
       error = LineError(number, "code " + code + " given twice");
       return false;
     }
@@ -60,17 +61,24 @@ bool JoinCityNames(const std::string& cityList, std::map<std::string, CityPlace>
   std::set<std::string> named;
   std::istringstream lines(cityList);
   std::string line;
-  while (std::getline(lines, line)) {
+  for (int number = 1; std::getline(lines, line); ++number) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty()) continue;
     const std::string code = CityCodeFromLine(line);
+    if (!IsCode(code) || line.size() <= kCityCodeLength || line[kCityCodeLength] != ' ') {
+      error = LineError(number, "expected: five digits, a space and the town's name");
+      return false;
+    }
     auto place = places.find(code);
     if (place == places.end()) {
-      error = "city " + code + " has no position in the stations file";
+      error = LineError(number, "city " + code + " has no position in the stations file");
+      return false;
+    }
+    if (!named.insert(code).second) {
+      error = LineError(number, "code " + code + " given twice");
       return false;
     }
     place->second.townName = CityNameFromLine(line);
-    named.insert(code);
   }
   for (const auto& place : places)
     if (!named.count(place.first)) {

@@ -6,9 +6,9 @@
 #include <string>
 
 struct CityPlace {
-  std::string townName;   // CP1251, as the city list writes it
-  std::string latitude;   // decimal degrees, the stations file's own text
-  std::string longitude;  // so the upstream address carries exactly it
+  std::string townName;  // CP1251, as the city list writes it
+  double latitude = 0;   // decimal degrees
+  double longitude = 0;
 };
 
 // Stations file: "code latitude longitude" per line, "#" starts a comment,
@@ -16,8 +16,9 @@ struct CityPlace {
 bool ReadStations(const std::string& text, std::map<std::string, CityPlace>& out,
                   std::string& error);
 
-// City list: a five-byte code, a space and the town name per line (CRLF or
-// LF). Fills townName of the cities `places` holds; false with `error` for a
-// city of the list that has no position, or a position no city names.
+// City list: five digits, a space and the town name per line (CRLF or LF).
+// Fills townName of the cities `places` holds; false with `error` naming the
+// line for a line of another shape, a code given twice or a city without a
+// position, and for a position no city names.
 bool JoinCityNames(const std::string& cityList, std::map<std::string, CityPlace>& places,
                    std::string& error);

@@ -91,9 +91,9 @@ void AddRange(Attributes& attributes, const std::optional<WholeRange>& range) {
 }
 
 void AppendPeriod(std::string& feed, std::int64_t block, const BlockSummary& summary) {
-  const std::int64_t days = block / kBlocksPerDay;
+  const std::int64_t days = FloorDiv(block, kBlocksPerDay);
   const CivilDate date = CivilFromDays(days);
-  const int hour = static_cast<int>(block % kBlocksPerDay) * kBlockHours;
+  const int hour = static_cast<int>(block - days * kBlocksPerDay) * kBlockHours;
   feed += "    <FORECAST day=\"" + Padded(date.day, 2) + "\" month=\"" + Padded(date.month, 2) +
           "\" year=\"" + Padded(date.year, 4) + "\" hour=\"" + Padded(hour, 2) + "\" weekday=\"" +
           std::to_string(WeekdayOfDays(days)) + "\">" + kLineEnd;
@@ -153,7 +153,7 @@ std::string BuildFeed(const HourlyForecast& forecast, const LocalTime& now,
                       const std::string& townName) {
   if (!IsValidLocalTime(now)) return {};
   const std::int64_t current = BlockNumber(now);
-  const std::int64_t tomorrow = (current / kBlocksPerDay + 1) * kBlocksPerDay;
+  const std::int64_t tomorrow = (FloorDiv(current, kBlocksPerDay) + 1) * kBlocksPerDay;
   const std::array<std::int64_t, kPeriodCount> blocks = {
       current, current + 1, tomorrow + kAfternoonBlock, tomorrow + kEveningBlock};
 

@@ -1,50 +1,121 @@
 #include "gateway/feed_files.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <system_error>
 #include <thread>
+
+#include "gateway/durable_file.h"
+#include "gateway/forecast_store.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-bool WriteReplacing(const fs::path& file, const std::string& bytes) {
-  const fs::path temporary = file.string() + ".new";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) || !out.flush())
-      return false;
+const char kFeedFolder[] = "xml";
+const char kCacheFolder[] = "cache";
+const char kProbeName[] = "write-probe";
+const char kStoreSuffix[] = ".forecast";
+const char kPauseName[] = "upstream-pause";
+// A timer run at the half hour may start a moment before the last run's
+// half hour is over; it must still find the city due.
+const std::int64_t kTimerSlackSeconds = 60;
+
+std::string ReadWhole(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Made and writable, or a message saying which is not.
+bool PrepareFolder(const fs::path& folder, std::string& error) {
+  std::error_code code;
+  fs::create_directories(folder, code);
+  const fs::path probe = folder / kProbeName;
+  if (code || !WriteFileDurably(probe.string(), "probe")) {
+    error = "cannot make or write " + folder.string() + (code ? ": " + code.message() : "");
+    return false;
   }
+  fs::remove(probe, code);
+  return true;
+}
+
+// A run cut short (power, kill) leaves its replacement files behind.
+void RemoveLeftovers(const fs::path& folder) {
+  std::error_code code;
+  for (fs::directory_iterator it(folder, code), end; !code && it != end; it.increment(code))
+    if (it->path().extension() == kReplacementSuffix) fs::remove(it->path(), code);
+}
+
+void LoadCache(FeedService& service, const fs::path& cache) {
+  for (const auto& city : service.cities) {
+    CachedForecast entry;
+    if (!ReadStoreText(ReadWhole(cache / (city.first + kStoreSuffix)), entry)) continue;
+    entry.dueAt -= kTimerSlackSeconds;
+    service.cache[city.first] = entry;
+  }
+  const std::string pause = ReadWhole(cache / kPauseName);
+  if (!pause.empty()) service.budget.pausedUntil = std::atoll(pause.c_str());
+}
+
+void AskDueCities(FeedService& service, std::int64_t utcNow, int paceMilliseconds) {
+  bool asked = false;
+  for (const auto& city : service.cities) {
+    {
+      std::lock_guard<std::mutex> lock(service.mutex);
+      if (!ShouldFetch(service.cache[city.first], utcNow)) continue;
+    }
+    if (asked) std::this_thread::sleep_for(std::chrono::milliseconds(paceMilliseconds));
+    asked = RefreshCity(service, city.first, utcNow) || asked;
+  }
+}
+
+// The feed file for one city: rebuilt, or removed when there is nothing
+// young enough to show.
+void PlaceFeed(const FeedService& service, const fs::path& folder, const std::string& code,
+               const CachedForecast& entry, std::int64_t utcNow, FeedFilesResult& result) {
+  const fs::path file = folder / (code + "_1.xml");
+  std::string feed;
+  if (CanServe(entry, utcNow, service.policy))
+    feed = FeedText(service, service.cities.at(code), entry.forecast, utcNow);
   std::error_code error;
-  fs::rename(temporary, file, error);
-  if (error) fs::remove(temporary, error);
-  return !error;
+  if (feed.empty()) {
+    fs::remove(file, error);
+    ++(error ? result.failed : result.removed);
+  } else {
+    ++(WriteFileDurably(file.string(), feed) ? result.written : result.failed);
+  }
 }
 
 }  // namespace
 
-FeedFilesResult WriteFeedFiles(const FeedService& service, const std::string& dir,
-                               std::int64_t utcNow, int paceMilliseconds) {
+FeedFilesResult WriteFeedFiles(FeedService& service, const std::string& dir, std::int64_t utcNow,
+                               int paceMilliseconds) {
   FeedFilesResult result;
-  const fs::path folder = fs::path(dir) / "xml";
-  std::error_code error;
-  fs::create_directories(folder, error);
-  bool first = true;
-  for (const auto& city : service.cities) {
-    if (!first) std::this_thread::sleep_for(std::chrono::milliseconds(paceMilliseconds));
-    first = false;
-    HourlyForecast forecast;
-    std::string feed;
-    if (FetchForecast(service, city.second, forecast))
-      feed = FeedText(service, city.second, forecast, utcNow);
-    if (!feed.empty() && WriteReplacing(folder / (city.first + "_1.xml"), feed)) {
-      ++result.written;
-    } else {
-      ++result.failed;
-      if (service.log) service.log("no feed written for " + city.first);
-    }
+  const fs::path feeds = fs::path(dir) / kFeedFolder, cache = fs::path(dir) / kCacheFolder;
+  if (!PrepareFolder(feeds, result.error) || !PrepareFolder(cache, result.error)) {
+    result.usable = false;
+    return result;
   }
+  RemoveLeftovers(feeds);
+  RemoveLeftovers(cache);
+  LoadCache(service, cache);
+  AskDueCities(service, utcNow, paceMilliseconds);
+
+  std::lock_guard<std::mutex> lock(service.mutex);
+  for (const auto& city : service.cities) {
+    const CachedForecast& entry = service.cache[city.first];
+    PlaceFeed(service, feeds, city.first, entry, utcNow, result);
+    if (entry.tried && !WriteFileDurably((cache / (city.first + kStoreSuffix)).string(),
+                                         StoreText(entry)))
+      ++result.failed;
+  }
+  WriteFileDurably((cache / kPauseName).string(), std::to_string(service.budget.pausedUntil));
+  if (service.log)
+    for (const auto& city : service.cities)
+      if (!CanServe(service.cache[city.first], utcNow, service.policy))
+        service.log("no forecast younger than 6 h for " + city.first);
   return result;
 }

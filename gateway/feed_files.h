@@ -1,6 +1,8 @@
 #pragma once
-// The gateway as a batch job: every city's feed written as a static file
-// for any web server, one upstream request per city, paced.
+// The gateway as a batch job for a static web server: every city's feed
+// written as DIR/xml/<code>_1.xml, rebuilt at every run from the last good
+// forecast kept in DIR/cache/, which asks the upstream only for the cities
+// that are due, paced, within the same terms as the server.
 
 #include <cstdint>
 #include <string>
@@ -11,11 +13,14 @@
 constexpr int kFilePaceMilliseconds = 250;
 
 struct FeedFilesResult {
+  bool usable = true;  // false: DIR could not be made or written; nothing was asked
+  std::string error;
   int written = 0;
-  int failed = 0;  // their old files, if any, are left as they were
+  int removed = 0;  // cities without a forecast young enough: no file
+  int failed = 0;   // files that could not be written or removed
 };
 
-// Writes DIR/xml/<code>_1.xml for every city, each through a temporary file
-// renamed over the old one, so a web server never hands out half a feed.
-FeedFilesResult WriteFeedFiles(const FeedService& service, const std::string& dir,
-                               std::int64_t utcNow, int paceMilliseconds);
+// Leftover ".new" files are removed first. The periods follow `utcNow` (or
+// the service's fixed time), so every file is rewritten, asked or not.
+FeedFilesResult WriteFeedFiles(FeedService& service, const std::string& dir, std::int64_t utcNow,
+                               int paceMilliseconds);

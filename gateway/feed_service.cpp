@@ -1,5 +1,8 @@
 #include "gateway/feed_service.h"
 
+#include <algorithm>
+#include <cstdio>
+
 const char kOpenMeteoForecastUrl[] = "https://api.open-meteo.com/v1/forecast";
 
 namespace {
@@ -10,6 +13,7 @@ const char kHourlySeries[] =
 const int kForecastDays = 3;
 const char kFeedPrefix[] = "/xml/";
 const char kFeedSuffix[] = "_1.xml";
+const int kTooManyRequests = 429;
 
 void Log(const FeedService& service, const std::string& line) {
   if (service.log) service.log(line);
@@ -25,32 +29,24 @@ std::string CodeOfTarget(const std::string& target) {
   return path.substr(prefix.size(), path.size() - prefix.size() - suffix.size());
 }
 
-HttpAnswer FeedAnswer(FeedService& service, const std::string& code, std::int64_t utcNow) {
-  const auto city = service.cities.find(code);
-  if (city == service.cities.end()) return StatusAnswer(404);
-  CachedForecast& entry = service.cache[code];
-  if (ShouldFetch(entry, utcNow, service.policy)) {
-    HourlyForecast fresh;
-    const bool good = FetchForecast(service, city->second, fresh);
-    RecordFetch(entry, utcNow, good ? &fresh : nullptr);
-  }
-  if (!CanServe(entry, utcNow, service.policy)) return StatusAnswer(503);
-  const std::string feed = FeedText(service, city->second, entry.forecast, utcNow);
-  if (feed.empty()) return StatusAnswer(503);
-  return {200, "text/xml", feed};
+// Four decimals are about 10 m: finer than any forecast grid.
+std::string Degrees(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.4f", value);
+  return text;
 }
 
-}  // namespace
-
-std::string ForecastAddress(const std::string& upstream, const CityPlace& place) {
-  return upstream + "?latitude=" + place.latitude + "&longitude=" + place.longitude +
-         "&hourly=" + kHourlySeries +
-         "&wind_speed_unit=ms&timezone=auto&forecast_days=" + std::to_string(kForecastDays);
+std::string QueryJoint(const std::string& upstream) {
+  const auto mark = upstream.find('?');
+  if (mark == std::string::npos) return "?";
+  const char last = upstream.back();
+  return last == '?' || last == '&' ? "" : "&";
 }
 
-bool FetchForecast(const FeedService& service, const CityPlace& place, HourlyForecast& out) {
-  const std::string url = ForecastAddress(service.upstream, place);
-  const FetchResult result = service.fetch(url);
+// One upstream request and its parse, without the service's lock.
+bool FetchForecast(const FeedService& service, const std::string& url, HourlyForecast& out,
+                   FetchResult& result) {
+  result = service.fetch(url);
   if (result.status != 200) {
     Log(service, "upstream " + url + ": " +
                      (result.status ? "status " + std::to_string(result.status) : "no answer"));
@@ -64,6 +60,45 @@ bool FetchForecast(const FeedService& service, const CityPlace& place, HourlyFor
   return true;
 }
 
+void FetchJobFor(FeedService& service, const std::string& code, const std::string& url,
+                 std::int64_t startedAt) {
+  HourlyForecast fresh;
+  FetchResult result;
+  const bool good = FetchForecast(service, url, fresh, result);
+  std::lock_guard<std::mutex> lock(service.mutex);
+  CachedForecast& entry = service.cache[code];
+  RecordFetch(entry, startedAt, good ? &fresh : nullptr, result.retryAfterSeconds, service.policy);
+  service.fetching[code] = false;
+  if (good) service.budget.refusals = 0;
+  if (result.status != kTooManyRequests) return;
+  // Refused for asking too often: every city waits, longer each time.
+  const std::int64_t wait = RetryWait(++service.budget.refusals, service.policy);
+  PauseUpstream(service.budget, startedAt,
+                startedAt + std::max<std::int64_t>(wait, result.retryAfterSeconds));
+}
+
+std::optional<HttpAnswer> FeedAnswer(FeedService& service, const std::string& code,
+                                     std::int64_t utcNow) {
+  const auto city = service.cities.find(code);
+  if (city == service.cities.end()) return StatusAnswer(404);
+  RefreshCity(service, code, utcNow);
+  std::lock_guard<std::mutex> lock(service.mutex);
+  const CachedForecast& entry = service.cache[code];
+  if (!CanServe(entry, utcNow, service.policy))
+    return service.fetching[code] ? std::nullopt : std::optional<HttpAnswer>(StatusAnswer(503));
+  const std::string feed = FeedText(service, city->second, entry.forecast, utcNow);
+  if (feed.empty()) return StatusAnswer(503);
+  return HttpAnswer{200, "text/xml", feed};
+}
+
+}  // namespace
+
+std::string ForecastAddress(const std::string& upstream, const CityPlace& place) {
+  return upstream + QueryJoint(upstream) + "latitude=" + Degrees(place.latitude) +
+         "&longitude=" + Degrees(place.longitude) + "&hourly=" + kHourlySeries +
+         "&wind_speed_unit=ms&timezone=auto&forecast_days=" + std::to_string(kForecastDays);
+}
+
 std::string FeedText(const FeedService& service, const CityPlace& place,
                      const HourlyForecast& forecast, std::int64_t utcNow) {
   const LocalTime now =
@@ -71,10 +106,33 @@ std::string FeedText(const FeedService& service, const CityPlace& place,
   return BuildFeed(forecast, now, place.townName);
 }
 
-HttpAnswer AnswerRequest(FeedService& service, const HttpRequest& request, std::int64_t utcNow) {
-  if (request.method != "GET") return StatusAnswer(405);
+bool RefreshCity(FeedService& service, const std::string& code, std::int64_t utcNow) {
+  const auto city = service.cities.find(code);
+  if (city == service.cities.end()) return false;
+  {
+    std::lock_guard<std::mutex> lock(service.mutex);
+    if (service.fetching[code] || !ShouldFetch(service.cache[code], utcNow) ||
+        !MayCallUpstream(service.budget, utcNow))
+      return false;
+    CountUpstreamCall(service.budget, utcNow);
+    service.fetching[code] = true;
+  }
+  const std::string url = ForecastAddress(service.upstream, city->second);
+  FeedService* owner = &service;
+  FetchJob job = [owner, code, url, utcNow] { FetchJobFor(*owner, code, url, utcNow); };
+  if (service.runFetch)
+    service.runFetch(std::move(job));
+  else
+    job();
+  return true;
+}
+
+std::optional<HttpAnswer> AnswerRequest(FeedService& service, const HttpRequest& request,
+                                        std::int64_t utcNow) {
+  // HEAD is answered like GET; the loop leaves the body out.
+  if (request.method != "GET" && request.method != "HEAD") return StatusAnswer(405);
   const std::string path = request.target.substr(0, request.target.find('?'));
-  if (path == "/") return {200, "text/html; charset=utf-8", AttributionPage()};
+  if (path == "/") return HttpAnswer{200, "text/html; charset=utf-8", AttributionPage()};
   const std::string code = CodeOfTarget(request.target);
   return code.empty() ? StatusAnswer(404) : FeedAnswer(service, code, utcNow);
 }

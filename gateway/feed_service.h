@@ -1,23 +1,27 @@
 #pragma once
 // What the gateway answers: the attribution page at "/", a city's feed at
-// "/xml/<code>_1.xml" built from its cached forecast (fetched when due),
-// and a plain status for everything else.
+// "/xml/<code>_1.xml" built from its cached forecast (fetched when due and
+// the upstream's terms allow), and a plain status for everything else.
 
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <mutex>
+#include <optional>
 #include <string>
 
 #include "gateway/city_places.h"
 #include "gateway/feed_builder.h"
 #include "gateway/forecast_cache.h"
 #include "gateway/http_request.h"
+#include "gateway/upstream_budget.h"
 #include "gateway/url_fetch.h"
 
 extern const char kOpenMeteoForecastUrl[];
 
 using FetchFunction = std::function<FetchResult(const std::string& url)>;
 using LogFunction = std::function<void(const std::string& line)>;
+using FetchJob = std::function<void()>;
 
 struct FeedService {
   std::string upstream = kOpenMeteoForecastUrl;
@@ -26,23 +30,36 @@ struct FeedService {
   bool fixedNow = false;  // build periods for `now` instead of the clock
   LocalTime now;
   FetchFunction fetch;
+  // Where upstream requests run (a FetchPool); empty: at once, on the
+  // caller's thread.
+  std::function<void(FetchJob)> runFetch;
   LogFunction log;  // may be empty
+
+  // Guards what follows: fetch jobs record their answers from other threads.
+  std::mutex mutex;
   std::map<std::string, CachedForecast> cache;
+  std::map<std::string, bool> fetching;  // a request in flight, by code
+  UpstreamBudget budget;
 };
 
 // The upstream address of one city's forecast: the six hourly series the
 // feed is built from, wind in m/s, the city's own time zone, three days.
 std::string ForecastAddress(const std::string& upstream, const CityPlace& place);
 
-// One upstream request and its parse; false for any failure.
-bool FetchForecast(const FeedService& service, const CityPlace& place, HourlyForecast& out);
-
 // The feed for the time `utcNow` (or the fixed local time); empty when the
 // forecast does not reach the periods.
 std::string FeedText(const FeedService& service, const CityPlace& place,
                      const HourlyForecast& forecast, std::int64_t utcNow);
 
-HttpAnswer AnswerRequest(FeedService& service, const HttpRequest& request, std::int64_t utcNow);
+// Asks the upstream for the city when its entry is due and the terms allow,
+// through runFetch; true when a request was started. A 429 pauses every
+// city; Retry-After is kept.
+bool RefreshCity(FeedService& service, const std::string& code, std::int64_t utcNow);
+
+// The answer, or nothing while the city's upstream request is in flight and
+// the cache cannot answer yet: ask again until the fetch limit has passed.
+std::optional<HttpAnswer> AnswerRequest(FeedService& service, const HttpRequest& request,
+                                        std::int64_t utcNow);
 
 // The page at "/": where the data comes from and under which terms.
 std::string AttributionPage();

@@ -106,13 +106,11 @@ int SectorOf(double east, double north) {
   return sector % kSectorCount;
 }
 
-// Mean of the wind vectors weighted by speed; a calm block (all speeds 0)
-// falls back to the plain mean of its directions.
+// Mean of the wind vectors weighted by speed. A dead-calm block (all speeds
+// 0) has no direction: the vane's reading then means nothing.
 std::optional<int> DirectionOf(const Series& speed, const Series& direction,
                                const std::vector<size_t>& hours) {
   double east = 0, north = 0, weight = 0;
-  double plainEast = 0, plainNorth = 0;
-  int count = 0;
   for (size_t h : hours) {
     const std::optional<double> s = ValueAt(speed, h);
     const std::optional<double> d = ValueAt(direction, h);
@@ -121,16 +119,8 @@ std::optional<int> DirectionOf(const Series& speed, const Series& direction,
     east += *s * std::sin(radians);
     north += *s * std::cos(radians);
     weight += *s;
-    plainEast += std::sin(radians);
-    plainNorth += std::cos(radians);
-    ++count;
   }
-  if (count == 0) return std::nullopt;
-  if (weight == 0) {
-    east = plainEast;
-    north = plainNorth;
-    weight = count;
-  }
+  if (weight == 0) return std::nullopt;
   if (std::hypot(east, north) <= kCancelledShare * weight) return std::nullopt;
   return SectorOf(east, north);
 }

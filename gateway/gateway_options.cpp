@@ -9,6 +9,7 @@ namespace {
 
 const long kMaxPort = 65535;
 const long kMaxSeconds = 7 * 24 * 60 * 60;
+const long kMaxProcessId = 0x7FFFFFFF;
 
 bool ReadNumber(const std::string& text, long low, long high, long& out) {
   if (text.empty() || text[0] == '-' || text[0] == '+') return false;
@@ -57,7 +58,7 @@ bool IsHttpUrl(const std::string& text) {
 }
 
 bool TakesValue(const std::string& name) {
-  for (const char* known : {"--listen", "--idle-exit", "--write-dir", "--upstream", "--stations",
+  for (const char* known : {"--listen", "--idle-exit", "--parent", "--write-dir", "--upstream", "--stations",
                             "--cities", "--now", "--refresh", "--fetch-limit"})
     if (name == known) return true;
   return false;
@@ -68,6 +69,7 @@ bool ReadValued(const std::string& name, const std::string& value, GatewayOption
   if (value.empty()) return false;
   if (name == "--listen") return ReadListen(value, out);
   if (name == "--idle-exit") return ReadSeconds(value, 0, out.idleExitSeconds);
+  if (name == "--parent") return ReadNumber(value, 1, kMaxProcessId, out.parentPid);
   if (name == "--refresh") return ReadSeconds(value, 1, out.refreshSeconds);
   if (name == "--fetch-limit") return ReadSeconds(value, 1, out.fetchLimitSeconds);
   if (name == "--now") return out.fixedNow = ParseLocalTime(value, out.now);
@@ -121,8 +123,12 @@ std::string GatewayHelpText() {
          "                         only unless given here, e.g. 0.0.0.0:8930)\n"
          "  --idle-exit SECONDS    end after this long without a request (default 900;\n"
          "                         0: never)\n"
+         "  --parent PID           end within 2 s after that process ends (the widget\n"
+         "                         passes its own); no idle end then\n"
          "  --write-dir DIR --once write DIR/xml/<code>_1.xml for every city and exit,\n"
-         "                         for a static web server\n"
+         "                         for a static web server (forecasts kept in\n"
+         "                         DIR/cache; a city without one younger than 6 h\n"
+         "                         loses its file)\n"
          "  --upstream URL         the forecast endpoint (default\n"
          "                         https://api.open-meteo.com/v1/forecast, or the\n"
          "                         environment variable NIMBREL_FEED_UPSTREAM)\n"

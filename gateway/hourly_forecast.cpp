@@ -58,6 +58,36 @@ bool ReadUtcOffset(const json& doc, int& out) {
   return true;
 }
 
+// Metres per second in each wind speed unit the service can answer in.
+struct SpeedUnit {
+  const char* name;
+  double metresPerSecond;
+};
+const SpeedUnit kSpeedUnits[] = {
+    {"m/s", 1.0}, {"km/h", 1 / 3.6}, {"mph", 0.44704}, {"kn", 1852.0 / 3600}};
+
+// We ask for m/s, but a proxy or another service may answer otherwise; an
+// answer that does not say is taken as asked.
+bool ReadSpeedFactor(const json& doc, double& out) {
+  out = 1.0;
+  const json* units = Member(doc, "hourly_units");
+  const json* unit = units ? Member(*units, "wind_speed_10m") : nullptr;
+  if (!unit) return true;
+  if (!unit->is_string()) return false;
+  for (const SpeedUnit& known : kSpeedUnits)
+    if (unit->get<std::string>() == known.name) {
+      out = known.metresPerSecond;
+      return true;
+    }
+  return false;
+}
+
+void ScaleSeries(Series& series, double factor) {
+  if (factor == 1.0) return;
+  for (std::optional<double>& v : series)
+    if (v) *v *= factor;
+}
+
 bool IsErrorAnswer(const json& doc) {
   const json* error = Member(doc, "error");
   return error && error->is_boolean() && error->get<bool>();
@@ -68,14 +98,19 @@ bool IsErrorAnswer(const json& doc) {
 bool ParseHourlyForecast(const std::string& body, HourlyForecast& out) {
   const json doc = json::parse(body, nullptr, false);
   if (doc.is_discarded() || !doc.is_object() || IsErrorAnswer(doc)) return false;
-  if (!ReadUtcOffset(doc, out.utcOffsetSeconds)) return false;
+  double speedFactor = 1.0;
+  if (!ReadUtcOffset(doc, out.utcOffsetSeconds) || !ReadSpeedFactor(doc, speedFactor))
+    return false;
   const json* hourly = Member(doc, "hourly");
   if (!hourly || !ReadTimes(*hourly, out.time)) return false;
   const size_t n = out.time.size();
-  return ReadSeries(*hourly, "temperature_2m", n, out.temperature) &&
-         ReadSeries(*hourly, "relative_humidity_2m", n, out.humidity) &&
-         ReadSeries(*hourly, "cloud_cover", n, out.cloudCover) &&
-         ReadSeries(*hourly, "weather_code", n, out.weatherCode) &&
-         ReadSeries(*hourly, "wind_speed_10m", n, out.windSpeed) &&
-         ReadSeries(*hourly, "wind_direction_10m", n, out.windDirection);
+  if (!ReadSeries(*hourly, "temperature_2m", n, out.temperature) ||
+      !ReadSeries(*hourly, "relative_humidity_2m", n, out.humidity) ||
+      !ReadSeries(*hourly, "cloud_cover", n, out.cloudCover) ||
+      !ReadSeries(*hourly, "weather_code", n, out.weatherCode) ||
+      !ReadSeries(*hourly, "wind_speed_10m", n, out.windSpeed) ||
+      !ReadSeries(*hourly, "wind_direction_10m", n, out.windDirection))
+    return false;
+  ScaleSeries(out.windSpeed, speedFactor);
+  return true;
 }

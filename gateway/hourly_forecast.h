@@ -18,6 +18,6 @@ struct HourlyForecast {
 };
 
 // Reads the upstream's JSON answer. False (and `out` unspecified) for the
-// service's error object, malformed JSON, or a body without the hourly
-// series of equal length.
+// service's error object, malformed JSON, a body without the hourly series
+// of equal length, or a wind speed unit it cannot convert to m/s.
 bool ParseHourlyForecast(const std::string& body, HourlyForecast& out);

@@ -42,7 +42,8 @@ bool ReadRequestLine(const std::string& line, HttpRequest& out) {
 bool IsHeaderLine(const std::string& line) {
   const auto colon = line.find(':');
   if (colon == std::string::npos || !IsToken(line.substr(0, colon))) return false;
-  for (char c : line)
+  // Unsigned: bytes from 0x80 up (obs-text) are allowed in a value.
+  for (unsigned char c : line)
     if ((c < ' ' && c != '\t') || c == 127) return false;
   return true;
 }
@@ -91,12 +92,13 @@ RequestState ReadRequestHead(const std::string& received, HttpRequest& out) {
   return first ? RequestState::Malformed : RequestState::Complete;
 }
 
-std::string AnswerBytes(const HttpAnswer& answer) {
+std::string AnswerBytes(const HttpAnswer& answer, bool withBody) {
   std::string bytes = "HTTP/1.1 " + std::to_string(answer.status) + " " + ReasonOf(answer.status) +
                       "\r\nContent-Length: " + std::to_string(answer.body.size()) + "\r\n";
   if (!answer.contentType.empty()) bytes += "Content-Type: " + answer.contentType + "\r\n";
+  if (answer.status == 405) bytes += "Allow: GET, HEAD\r\n";
   bytes += "Cache-Control: no-store\r\nConnection: close\r\n\r\n";
-  return bytes + answer.body;
+  return withBody ? bytes + answer.body : bytes;
 }
 
 HttpAnswer StatusAnswer(int status) {

@@ -25,8 +25,9 @@ struct HttpAnswer {
   std::string body;
 };
 
-// Status line, headers (length, type, "Connection: close") and body.
-std::string AnswerBytes(const HttpAnswer& answer);
+// Status line, headers (length, type, "Connection: close") and, unless the
+// request was a HEAD, the body.
+std::string AnswerBytes(const HttpAnswer& answer, bool withBody = true);
 
 // An answer with a one-line plain text body naming the status.
 HttpAnswer StatusAnswer(int status);

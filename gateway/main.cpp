@@ -4,6 +4,7 @@
 #include <windows.h>
 #else
 #include <climits>
+#include <csignal>
 #include <unistd.h>
 #endif
 
@@ -19,7 +20,9 @@
 #include "gateway/city_places.h"
 #include "gateway/feed_files.h"
 #include "gateway/feed_service.h"
+#include "gateway/fetch_pool.h"
 #include "gateway/gateway_options.h"
+#include "gateway/parent_watch.h"
 #include "gateway/serve_loop.h"
 #include "gateway/tcp_socket.h"
 #include "gateway/url_fetch.h"
@@ -99,22 +102,50 @@ int Serve(const GatewayOptions& options, FeedService& service) {
       StopNetwork();
       return kExitFailed;
   }
+  ParentWatch parent;
+  if (options.parentPid && !WatchParent(options.parentPid, parent)) {
+    PrintLine("process " + std::to_string(options.parentPid) + " does not run; ending");
+    CloseSocket(listener);
+    StopNetwork();
+    return kExitDone;
+  }
   if (options.verbose) PrintLine("listening on " + where);
+  FetchPool pool;
+  service.runFetch = [&pool](FetchJob job) { pool.Run(std::move(job)); };
   ServeLimits limits;
-  limits.idleExitSeconds = options.idleExitSeconds;
+  // A gateway its widget started lives exactly as long as the widget.
+  limits.idleExitSeconds = options.parentPid ? 0 : options.idleExitSeconds;
+  limits.answerMilliseconds = options.fetchLimitSeconds * 1000;
   auto handler = [&](const HttpRequest& request) {
     return AnswerRequest(service, request, UtcNow());
   };
+  StopCheck stop;
+  if (options.parentPid) stop = [&parent] { return !ParentAlive(parent); };
   AnswerNotice notice;
   if (options.verbose)
     notice = [](int status, const std::string& target) {
       PrintLine(std::to_string(status) + " " + (target.empty() ? "(bad request)" : target));
     };
-  ServeConnections(listener, limits, handler, notice);
-  if (options.verbose) PrintLine("idle, ending");
+  ServeConnections(listener, limits, handler, notice, stop);
+  if (options.verbose) PrintLine(stop && stop() ? "process gone, ending" : "idle, ending");
   CloseSocket(listener);
-  StopNetwork();
-  return kExitDone;
+  // An upstream request may still run; it must not hold the end up to its
+  // limit, and nothing it holds needs an orderly goodbye.
+  std::fflush(nullptr);
+  std::_Exit(kExitDone);
+}
+
+int WriteOnce(const GatewayOptions& options, FeedService& service) {
+  const FeedFilesResult result =
+      WriteFeedFiles(service, options.writeDir, UtcNow(), kFilePaceMilliseconds);
+  if (!result.usable) {
+    PrintLine(result.error);
+    return kExitUsage;
+  }
+  PrintLine(std::to_string(result.written) + " feeds written, " + std::to_string(result.removed) +
+            " removed (no forecast younger than 6 h), " + std::to_string(result.failed) +
+            " files failed");
+  return result.failed || result.removed ? kExitFailed : kExitDone;
 }
 
 }  // namespace
@@ -130,6 +161,10 @@ int main(int argc, char** argv) {
     std::fputs(GatewayHelpText().c_str(), stdout);
     return kExitDone;
   }
+#ifndef _WIN32
+  // A client gone mid-answer must not end the gateway.
+  std::signal(SIGPIPE, SIG_IGN);
+#endif
   FeedService service;
   const char* fromEnvironment = std::getenv(kUpstreamVariable);
   if (!options.upstream.empty())
@@ -144,10 +179,5 @@ int main(int argc, char** argv) {
   if (options.verbose) service.log = PrintLine;
   if (!LoadCities(options, service)) return kExitFailed;
 
-  if (!options.once) return Serve(options, service);
-  const FeedFilesResult result =
-      WriteFeedFiles(service, options.writeDir, UtcNow(), kFilePaceMilliseconds);
-  PrintLine(std::to_string(result.written) + " feeds written, " + std::to_string(result.failed) +
-            " failed");
-  return result.failed ? kExitFailed : kExitDone;
+  return options.once ? WriteOnce(options, service) : Serve(options, service);
 }

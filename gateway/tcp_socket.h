@@ -19,15 +19,20 @@ enum class ListenStatus { Listening, PortTaken, Failed };
 // port is refused, never shared.
 ListenStatus OpenListener(const std::string& host, std::uint16_t port, SocketHandle& out);
 
-// kNoSocket when nothing was waiting.
-SocketHandle AcceptConnection(SocketHandle listener);
+enum class AcceptStatus { Accepted, NothingWaiting, Failed };
+
+// Failed is what calls for a pause (no descriptors, no memory); a client
+// that gave up before it was taken counts as nothing waiting.
+AcceptStatus AcceptConnection(SocketHandle listener, SocketHandle& out, std::uint32_t& peer);
 
 // Marks in `ready` the sockets that can be read (or accepted on) within the
 // wait; false when the wait itself failed.
 bool WaitReadable(const std::vector<SocketHandle>& sockets, int milliseconds,
                   std::vector<bool>& ready);
 
-// Bytes received (> 0), 0 when the peer closed, < 0 on an error.
+// Bytes received (> 0), 0 when the peer closed, kNothingYet when no byte is
+// waiting, another value < 0 on an error.
+constexpr int kNothingYet = -2;
 int ReceiveBytes(SocketHandle socket, char* buffer, int size);
 
 // False when the peer stopped taking bytes for the whole limit, or failed.

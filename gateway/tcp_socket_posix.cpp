@@ -13,6 +13,7 @@
 namespace {
 
 const int kWaitSliceMilliseconds = 100;
+const int kMaxDrainBytes = 64 * 1024;
 
 int Native(SocketHandle socket) {
   return static_cast<int>(socket);
@@ -51,9 +52,20 @@ ListenStatus OpenListener(const std::string& host, std::uint16_t port, SocketHan
   return ListenStatus::Listening;
 }
 
-SocketHandle AcceptConnection(SocketHandle listener) {
-  const int s = accept4(Native(listener), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-  return s < 0 ? kNoSocket : s;
+AcceptStatus AcceptConnection(SocketHandle listener, SocketHandle& out, std::uint32_t& peer) {
+  sockaddr_in address{};
+  socklen_t length = sizeof address;
+  const int s = accept4(Native(listener), reinterpret_cast<sockaddr*>(&address), &length,
+                        SOCK_NONBLOCK | SOCK_CLOEXEC);
+  if (s < 0) {
+    const int why = errno;
+    const bool transient = why == EAGAIN || why == EWOULDBLOCK || why == EINTR ||
+                           why == ECONNABORTED || why == EPROTO;
+    return transient ? AcceptStatus::NothingWaiting : AcceptStatus::Failed;
+  }
+  out = s;
+  peer = ntohl(address.sin_addr.s_addr);
+  return AcceptStatus::Accepted;
 }
 
 bool WaitReadable(const std::vector<SocketHandle>& sockets, int milliseconds,
@@ -69,7 +81,8 @@ bool WaitReadable(const std::vector<SocketHandle>& sockets, int milliseconds,
 
 int ReceiveBytes(SocketHandle socket, char* buffer, int size) {
   const ssize_t got = recv(Native(socket), buffer, static_cast<std::size_t>(size), 0);
-  return static_cast<int>(got);
+  if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) return kNothingYet;
+  return static_cast<int>(got < 0 ? -1 : got);
 }
 
 bool SendBytes(SocketHandle socket, const std::string& bytes, int limitMilliseconds) {
@@ -95,9 +108,13 @@ bool SendBytes(SocketHandle socket, const std::string& bytes, int limitMilliseco
 void CloseSocket(SocketHandle socket) {
   if (socket == kNoSocket) return;
   shutdown(Native(socket), SHUT_WR);
-  // Unread bytes at close turn it into a reset that can drop the answer.
+  // Unread bytes at close turn it into a reset that can drop the answer; a
+  // client that keeps sending does not get to hold the loop here.
   char sink[512];
-  while (recv(Native(socket), sink, sizeof sink, 0) > 0) {
+  for (int drained = 0; drained < kMaxDrainBytes;) {
+    const ssize_t got = recv(Native(socket), sink, sizeof sink, 0);
+    if (got <= 0) break;
+    drained += static_cast<int>(got);
   }
   close(Native(socket));
 }

@@ -1,4 +1,7 @@
 // Windows Sockets 2 under the gateway's accept loop.
+// select() sets hold 64 sockets by default: the loop's cap plus its listener
+// would not fit, and the listener would silently fall out.
+#define FD_SETSIZE 128
 #include <winsock2.h>
 #include <windows.h>
 
@@ -9,6 +12,7 @@
 namespace {
 
 const int kWaitSliceMilliseconds = 100;
+const int kMaxDrainBytes = 64 * 1024;
 
 SOCKET Native(SocketHandle socket) {
   return static_cast<SOCKET>(socket);
@@ -58,12 +62,20 @@ ListenStatus OpenListener(const std::string& host, std::uint16_t port, SocketHan
   return ListenStatus::Listening;
 }
 
-SocketHandle AcceptConnection(SocketHandle listener) {
-  const SOCKET s = accept(Native(listener), nullptr, nullptr);
-  if (s == INVALID_SOCKET) return kNoSocket;
+AcceptStatus AcceptConnection(SocketHandle listener, SocketHandle& out, std::uint32_t& peer) {
+  sockaddr_in address{};
+  int length = sizeof address;
+  const SOCKET s = accept(Native(listener), reinterpret_cast<sockaddr*>(&address), &length);
+  if (s == INVALID_SOCKET) {
+    const int why = WSAGetLastError();
+    const bool transient = why == WSAEWOULDBLOCK || why == WSAECONNRESET || why == WSAEINTR;
+    return transient ? AcceptStatus::NothingWaiting : AcceptStatus::Failed;
+  }
   u_long nonBlocking = 1;
   ioctlsocket(s, FIONBIO, &nonBlocking);
-  return static_cast<SocketHandle>(s);
+  out = static_cast<SocketHandle>(s);
+  peer = ntohl(address.sin_addr.s_addr);
+  return AcceptStatus::Accepted;
 }
 
 bool WaitReadable(const std::vector<SocketHandle>& sockets, int milliseconds,
@@ -84,7 +96,9 @@ bool WaitReadable(const std::vector<SocketHandle>& sockets, int milliseconds,
 }
 
 int ReceiveBytes(SocketHandle socket, char* buffer, int size) {
-  return recv(Native(socket), buffer, size, 0);
+  const int got = recv(Native(socket), buffer, size, 0);
+  if (got == SOCKET_ERROR) return WSAGetLastError() == WSAEWOULDBLOCK ? kNothingYet : -1;
+  return got;
 }
 
 bool SendBytes(SocketHandle socket, const std::string& bytes, int limitMilliseconds) {
@@ -112,9 +126,13 @@ bool SendBytes(SocketHandle socket, const std::string& bytes, int limitMilliseco
 void CloseSocket(SocketHandle socket) {
   if (socket == kNoSocket) return;
   shutdown(Native(socket), SD_SEND);
-  // Unread bytes at close turn it into a reset that can drop the answer.
+  // Unread bytes at close turn it into a reset that can drop the answer; a
+  // client that keeps sending does not get to hold the loop here.
   char sink[512];
-  while (recv(Native(socket), sink, sizeof sink, 0) > 0) {
+  for (int drained = 0; drained < kMaxDrainBytes;) {
+    const int got = recv(Native(socket), sink, sizeof sink, 0);
+    if (got <= 0) break;
+    drained += got;
   }
   closesocket(Native(socket));
 }

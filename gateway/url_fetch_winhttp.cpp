@@ -1,5 +1,7 @@
-// WinHTTP under the gateway's upstream requests on Windows: the system's
-// proxy settings and TLS, compressed answers undone by WinHTTP itself.
+// WinHTTP under the gateway's upstream requests on Windows: the user's proxy
+// settings and the system's TLS (1.2 or later asked for explicitly; the
+// certificate is always checked, HTTPS never falls back to HTTP),
+// compressed answers undone by WinHTTP itself.
 #include <windows.h>
 #include <winhttp.h>
 
@@ -39,23 +41,74 @@ std::wstring Wide(const std::string& text) {
   return wide;
 }
 
+// Strings WinHTTP hands out for the caller to free.
+void FreeGlobal(LPWSTR text) {
+  if (text) GlobalFree(text);
+}
+
+// Windows 7 speaks only TLS 1.0 unless asked for more, which current HTTPS
+// services refuse. Systems that know neither version (Windows 7 without
+// its TLS update) refuse the option and keep their own choice.
+void AskForCurrentTls(HINTERNET session) {
+  DWORD protocols = WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2 | WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_3;
+  if (WinHttpSetOption(session, WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols, sizeof protocols))
+    return;
+  protocols = WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2;
+  WinHttpSetOption(session, WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols, sizeof protocols);
+}
+
 // Windows 8.1 and later resolve the user's proxy settings (PAC included)
-// themselves; before that the session takes a fixed proxy the user set.
-HINTERNET OpenSession() {
+// themselves; `automatic` is false where the session has to be told per
+// request (UseUserProxy).
+HINTERNET OpenSession(bool& automatic) {
   const wchar_t kAgent[] = L"nimbrel-feed";
   HINTERNET session = WinHttpOpen(kAgent, WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY,
                                   WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0);
-  if (session) return session;
-  WINHTTP_CURRENT_USER_IE_PROXY_CONFIG user{};
-  const bool named = WinHttpGetIEProxyConfigForCurrentUser(&user) && user.lpszProxy;
-  session = WinHttpOpen(
-      kAgent, named ? WINHTTP_ACCESS_TYPE_NAMED_PROXY : WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
-      named ? user.lpszProxy : WINHTTP_NO_PROXY_NAME,
-      named && user.lpszProxyBypass ? user.lpszProxyBypass : WINHTTP_NO_PROXY_BYPASS, 0);
-  if (user.lpszAutoConfigUrl) GlobalFree(user.lpszAutoConfigUrl);
-  if (user.lpszProxy) GlobalFree(user.lpszProxy);
-  if (user.lpszProxyBypass) GlobalFree(user.lpszProxyBypass);
+  automatic = session != nullptr;
+  if (!session)
+    session = WinHttpOpen(kAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
+                          WINHTTP_NO_PROXY_BYPASS, 0);
+  if (session) AskForCurrentTls(session);
   return session;
+}
+
+// The proxy an auto-config script (PAC) or auto-detection (WPAD) names for
+// the URL; false when neither is set or neither answers.
+bool SetScriptedProxy(HINTERNET session, HINTERNET request, const std::wstring& url,
+                      const WINHTTP_CURRENT_USER_IE_PROXY_CONFIG& user) {
+  if (!user.fAutoDetect && !user.lpszAutoConfigUrl) return false;
+  WINHTTP_AUTOPROXY_OPTIONS script{};
+  if (user.lpszAutoConfigUrl) {
+    script.dwFlags |= WINHTTP_AUTOPROXY_CONFIG_URL;
+    script.lpszAutoConfigUrl = user.lpszAutoConfigUrl;
+  }
+  if (user.fAutoDetect) {
+    script.dwFlags |= WINHTTP_AUTOPROXY_AUTO_DETECT;
+    script.dwAutoDetectFlags = WINHTTP_AUTO_DETECT_TYPE_DHCP | WINHTTP_AUTO_DETECT_TYPE_DNS_A;
+  }
+  script.fAutoLogonIfChallenged = TRUE;
+  WINHTTP_PROXY_INFO proxy{};
+  if (!WinHttpGetProxyForUrl(session, url.c_str(), &script, &proxy)) return false;
+  const bool set = WinHttpSetOption(request, WINHTTP_OPTION_PROXY, &proxy, sizeof proxy) != FALSE;
+  FreeGlobal(proxy.lpszProxy);
+  FreeGlobal(proxy.lpszProxyBypass);
+  return set;
+}
+
+// Before Windows 8.1: the user's own settings as Internet Explorer keeps
+// them, the script first, then a fixed proxy; with neither, the session's
+// default (the machine's WinHTTP proxy, usually none).
+void UseUserProxy(HINTERNET session, HINTERNET request, const std::wstring& url) {
+  WINHTTP_CURRENT_USER_IE_PROXY_CONFIG user{};
+  if (!WinHttpGetIEProxyConfigForCurrentUser(&user)) return;
+  if (!SetScriptedProxy(session, request, url, user) && user.lpszProxy) {
+    WINHTTP_PROXY_INFO named{WINHTTP_ACCESS_TYPE_NAMED_PROXY, user.lpszProxy,
+                             user.lpszProxyBypass};
+    WinHttpSetOption(request, WINHTTP_OPTION_PROXY, &named, sizeof named);
+  }
+  FreeGlobal(user.lpszAutoConfigUrl);
+  FreeGlobal(user.lpszProxy);
+  FreeGlobal(user.lpszProxyBypass);
 }
 
 // Every later wait gets only what is left of the request's limit.
@@ -92,7 +145,8 @@ FetchResult FetchWithWinHttp(const std::string& url, Clock::time_point deadline)
   const std::wstring path = std::wstring(parts.lpszUrlPath, parts.dwUrlPathLength) +
                             std::wstring(parts.lpszExtraInfo, parts.dwExtraInfoLength);
 
-  Handle session(OpenSession());
+  bool automaticProxy = false;
+  Handle session(OpenSession(automaticProxy));
   if (!session) return result;
   Handle connection(WinHttpConnect(session.get(), host.c_str(), parts.nPort, 0));
   const DWORD secure = parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0;
@@ -101,6 +155,7 @@ FetchResult FetchWithWinHttp(const std::string& url, Clock::time_point deadline)
                                           WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, secure)
                      : nullptr);
   if (!request) return result;
+  if (!automaticProxy) UseUserProxy(session.get(), request.get(), wideUrl);
   // Older systems refuse the option and get the answer uncompressed.
   DWORD decompress = WINHTTP_DECOMPRESSION_FLAG_ALL;
   WinHttpSetOption(request.get(), WINHTTP_OPTION_DECOMPRESSION, &decompress, sizeof decompress);
@@ -117,6 +172,13 @@ FetchResult FetchWithWinHttp(const std::string& url, Clock::time_point deadline)
     return result;
   }
   result.status = static_cast<int>(status);
+  DWORD retryAfter = 0;
+  size = sizeof retryAfter;
+  // The date form of Retry-After does not read as a number and counts as none.
+  if (WinHttpQueryHeaders(request.get(), WINHTTP_QUERY_RETRY_AFTER | WINHTTP_QUERY_FLAG_NUMBER,
+                          WINHTTP_HEADER_NAME_BY_INDEX, &retryAfter, &size,
+                          WINHTTP_NO_HEADER_INDEX))
+    result.retryAfterSeconds = retryAfter;
   return result;
 }
 

@@ -21,7 +21,7 @@ TEST(CityPlaces, TheShippedStationsAndCityListNameTheSameCities) {
   ASSERT_TRUE(JoinCityNames(SourceFile("data/NimbrelCodSity.txt"), places, error)) << error;
   EXPECT_EQ(places.size(), 108u);
   EXPECT_EQ(places.at("27612").townName, "\xCC\xEE\xF1\xEA\xE2\xE0");
-  EXPECT_EQ(places.at("27612").latitude, "55.8333");
+  EXPECT_DOUBLE_EQ(places.at("27612").latitude, 55.8333);
 }
 
 TEST(CityPlaces, RefuseABadLineAndCitiesWithoutPartner) {
@@ -36,6 +36,10 @@ TEST(CityPlaces, RefuseABadLineAndCitiesWithoutPartner) {
   ASSERT_TRUE(ReadStations("# c\n\n27612 55.8 37.6  # x\n26063 59.9 30.3\n", places, error));
   EXPECT_FALSE(JoinCityNames("27612 A\r\n", places, error)) << "26063 names no city";
   EXPECT_FALSE(JoinCityNames("27612 A\r\n26063 B\r\n11111 C\r\n", places, error));
+  for (const char* bad : {"276123 A\r\n26063 B\r\n", "27612\tA\r\n26063 B\r\n"})
+    EXPECT_FALSE(JoinCityNames(bad, places, error)) << bad;
+  EXPECT_FALSE(JoinCityNames("27612 A\r\n26063 B\r\n27612 C\r\n", places, error));
+  EXPECT_EQ(error, "line 3: code 27612 given twice");
   ASSERT_TRUE(JoinCityNames("27612 A\r\n26063 B\r\n", places, error)) << error;
   EXPECT_EQ(places.at("26063").townName, "B");
 }

@@ -126,6 +126,18 @@ TEST(GatewayClock, CountsAcrossTheEpochAndLeapDaysAndReadsOnlyRealTimes) {
     EXPECT_FALSE(ParseLocalTime(bad, t)) << bad;
 }
 
+TEST(GatewayClock, PeriodsBefore1970KeepTheirDaysAndHours) {
+  HourlyForecast forecast;
+  for (const char* day : {"1969-12-31", "1970-01-01"})
+    for (int hour = 0; hour < 24; ++hour)
+      forecast.time.push_back(day + std::string(hour < 10 ? "T0" : "T") + std::to_string(hour) +
+                              ":00");
+  const std::string feed = BuildFeed(forecast, At("1969-12-31T20:00"), kTown);
+  EXPECT_NE(feed.find("day=\"31\" month=\"12\" year=\"1969\" hour=\"18\""), std::string::npos)
+      << feed;
+  EXPECT_NE(feed.find("day=\"01\" month=\"01\" year=\"1970\" hour=\"18\""), std::string::npos);
+}
+
 TEST(GatewayFeedEnds, NoFeedWithoutAllFourPeriods) {
   HourlyForecast forecast;
   ASSERT_TRUE(ParseHourlyForecast(AnswerJson(AnswerDays(2)), forecast));

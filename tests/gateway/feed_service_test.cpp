@@ -17,7 +17,7 @@ class Gateway : public ::testing::Test {
  protected:
   Gateway() {
     service_.upstream = "http://127.0.0.1:1/v1/forecast";
-    service_.cities["27612"] = CityPlace{"\xCC\xEE\xF1\xEA\xE2\xE0", "55.8333", "37.6167"};
+    service_.cities["27612"] = CityPlace{"\xCC\xEE\xF1\xEA\xE2\xE0", 55.8333, 37.6167};
     service_.fixedNow = ParseLocalTime("2026-12-07T10:00", service_.now);
     service_.fetch = [this](const std::string& url) {
       urls_.push_back(url);
@@ -26,7 +26,9 @@ class Gateway : public ::testing::Test {
   }
 
   HttpAnswer Get(const std::string& target, std::int64_t at, const char* method = "GET") {
-    return AnswerRequest(service_, HttpRequest{method, target}, at);
+    const std::optional<HttpAnswer> answer = AnswerRequest(service_, HttpRequest{method, target}, at);
+    EXPECT_TRUE(answer) << "with the fetch run at once nothing waits";
+    return answer.value_or(HttpAnswer{});
   }
 
   FeedService service_;
@@ -94,3 +96,57 @@ TEST_F(Gateway, ASetBackClockAsksUpstreamAgainAtOnce) {
 }
 
 }  // namespace
+
+// An hour of clients asking for every city every ten seconds, simulated.
+class UpstreamTerms : public ::testing::Test {
+ protected:
+  UpstreamTerms() {
+    for (int i = 0; i < 108; ++i)
+      service_.cities[std::to_string(20000 + i)] = CityPlace{"X", 50, 40};
+    service_.fixedNow = ParseLocalTime("2026-12-07T10:00", service_.now);
+  }
+
+  void AskEveryCity(std::int64_t seconds, std::int64_t step) {
+    for (std::int64_t at = kStart; at < kStart + seconds; at += step)
+      for (const auto& city : service_.cities)
+        AnswerRequest(service_, HttpRequest{"GET", "/xml/" + city.first + "_1.xml"}, at);
+  }
+
+  FeedService service_;
+  std::vector<std::int64_t> calls_;
+};
+
+TEST_F(UpstreamTerms, AnUpstreamThatAlwaysRefusesIsAskedLessAndLess) {
+  service_.fetch = [this](const std::string&) {
+    calls_.push_back(0);
+    return FetchResult{429, "{}", 0};
+  };
+  AskEveryCity(kHour, 10);
+  std::printf("figure: upstream calls in a simulated hour of 429s: %zu\n", calls_.size());
+  EXPECT_LE(calls_.size(), 8u) << "2, 4, 8, 16, 30 minutes paused for everyone";
+  EXPECT_GE(calls_.size(), 4u);
+
+  service_.fetch = [this](const std::string&) {
+    calls_.push_back(0);
+    return FetchResult{429, "{}", 3 * kHour};
+  };
+  service_.budget = UpstreamBudget{};
+  calls_.clear();
+  AskEveryCity(3 * kHour - 10, 10);
+  EXPECT_EQ(calls_.size(), 1u) << "Retry-After holds every city";
+}
+
+TEST_F(UpstreamTerms, AllCitiesTogetherStayWithin600AMinuteAnd5000AnHour) {
+  service_.policy.refetchSeconds = 1;  // an operator's --refresh 1
+  const std::string answer = AnswerJson({});  // a forecast of no hours parses fastest
+  std::int64_t now = kStart;
+  service_.fetch = [&](const std::string&) {
+    calls_.push_back(now);
+    return FetchResult{200, answer, 0};
+  };
+  for (; now < kStart + kHour; now += 5)
+    for (const auto& city : service_.cities) RefreshCity(service_, city.first, now);
+  EXPECT_EQ(calls_.size(), 5000u);
+  for (std::size_t i = kUpstreamCallsPerMinute; i < calls_.size(); ++i)
+    ASSERT_GE(calls_[i] - calls_[i - kUpstreamCallsPerMinute], 60) << i;
+}

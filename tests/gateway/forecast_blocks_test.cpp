@@ -77,7 +77,7 @@ TEST(GatewayBlocks, DirectionSectorsFromTheSpeedWeightedMean) {
 
   EXPECT_EQ(DirectionOf({1, 3}, {0, 90}), 2);        // weighted: 71.6 degrees, not 45
   EXPECT_EQ(DirectionOf({5, 5}, {350, 10}), 0);      // across north, not 180
-  EXPECT_EQ(DirectionOf({0, 0}, {80, 100}), 2);      // calm: the plain mean
+  EXPECT_EQ(DirectionOf({0, 0}, {80, 100}), kNull);  // dead calm: no direction
   EXPECT_EQ(DirectionOf({3, 3}, {90, 270}), kNull);  // cancelled out
   EXPECT_EQ(DirectionOf({kNull, 2}, {0, kNull}), kNull);
 }

@@ -22,9 +22,22 @@ TEST(GatewayAnswer, RefusesErrorsAndMalformedAnswers) {
       replaced("\"utc_offset_seconds\":10800", "\"utc_offset_seconds\":1e20"),
       replaced("\"utc_offset_seconds\":10800", "\"utc_offset_seconds\":18446744073709551615"),
       replaced("\"2026-12-07T00:00\"", "0"),
+      replaced("\"wind_speed_10m\":\"m/s\"", "\"wind_speed_10m\":\"Bft\""),
   };
   for (const std::string& body : bodies) {
     HourlyForecast f;
     EXPECT_FALSE(ParseHourlyForecast(body, f)) << body.substr(0, 60);
+  }
+}
+
+TEST(GatewayAnswer, ConvertsWindSpeedsGivenInOtherUnits) {
+  const std::string good = AnswerJson(AnswerDays(1));
+  const std::pair<const char*, double> units[] = {{"m/s", 3}, {"km/h", 3 / 3.6}, {"kn", 1.5433}};
+  for (const auto& [unit, metresPerSecond] : units) {
+    std::string body = good;
+    body.replace(body.find("\"m/s\""), 5, std::string("\"") + unit + "\"");
+    HourlyForecast f;
+    ASSERT_TRUE(ParseHourlyForecast(body, f)) << unit;
+    EXPECT_NEAR(*f.windSpeed[0], metresPerSecond, 1e-3) << unit;
   }
 }

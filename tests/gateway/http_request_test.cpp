@@ -20,6 +20,7 @@ TEST(RequestHead, ReadsTheWidgetsRequestOnceItsBlankLineIsIn) {
   EXPECT_EQ(request.method, "GET");
   EXPECT_EQ(request.target, "/xml/27612_1.xml");
   EXPECT_EQ(Read("GET / HTTP/1.0\r\n\r\n"), RequestState::Complete);
+  EXPECT_EQ(Read("GET / HTTP/1.1\r\nUser-Agent: \xD0\x9C\xFF\r\n\r\n"), RequestState::Complete);
 }
 
 TEST(RequestHead, RefusesWhatIsNotARequest) {
