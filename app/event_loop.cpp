@@ -7,7 +7,6 @@
 #include "app/city_chooser.h"
 #include "app/saved_place.h"
 #include "app/settings_names.h"
-#include "app/system_notices.h"
 #include "display/clock_face.h"
 #include "services/widget_numbers.h"
 #include "services/settings.h"
@@ -70,12 +69,6 @@ void RunEventLoop() {
           return;
         }
         if (EventId() == kAutostartMenuItem) ToggleAutostart();
-        break;
-      case kResumedMessage:
-        OnResumed();
-        break;
-      case kDisplayChangedMessage:
-        OnDisplayChanged();
         break;
       case EventControl:
         OnControl();

@@ -9,14 +9,7 @@
 #include "services/widget_numbers.h"
 #include "services/windows.h"
 
-LRESULT NoteSystemNotice(HWND window, UINT message, WPARAM wParam, LPARAM) {
-  // Every widget window hears the broadcast; the main window answers once.
-  if (window == nullptr || window != Application.mainWindowHandle) return ContinueDefault;
-  if (message == WM_POWERBROADCAST && wParam == PBT_APMRESUMEAUTOMATIC)
-    PostMessageA(window, kResumedMessage, 0, 0);
-  if (message == WM_DISPLAYCHANGE) PostMessageA(window, kDisplayChangedMessage, 0, 0);
-  return ContinueDefault;
-}
+namespace {
 
 // After a night's sleep the panels and the clock are hours old: neither
 // waits for its timer.
@@ -26,6 +19,26 @@ void OnResumed() {
   RedrawClock();
 }
 
-void OnDisplayChanged() {
-  BringMainWindowBackOnScreen();
+}  // namespace
+
+LRESULT NoteSystemNotice(HWND window, UINT message, WPARAM wParam, LPARAM) {
+  // Every widget window hears the broadcast; the main window answers once.
+  if (window == nullptr || window != Application.mainWindowHandle) return ContinueDefault;
+  switch (message) {
+    case WM_POWERBROADCAST:
+      if (wParam == PBT_APMRESUMEAUTOMATIC) PostMessageA(window, kResumedMessage, 0, 0);
+      break;
+    case WM_DISPLAYCHANGE:
+      PostMessageA(window, kDisplayChangedMessage, 0, 0);
+      break;
+    case kResumedMessage:
+      OnResumed();
+      break;
+    case kDisplayChangedMessage:
+      BringMainWindowBackOnScreen();
+      break;
+    default:
+      break;
+  }
+  return ContinueDefault;
 }

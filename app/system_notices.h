@@ -1,14 +1,12 @@
 #pragma once
 // What the system tells every top-level window: the machine woke from sleep,
-// the monitors changed. The window hook turns them into messages posted to
-// the main window, so the event loop acts on them outside the system's send.
+// the monitors changed. The window hook answers on the main window's behalf.
 
 #include <windows.h>
 
-// A window hook step: posts kResumedMessage or kDisplayChangedMessage for the
-// main window's notices. Always lets the message go on (ContinueDefault).
+// A window hook step. The system's notices are sent, often as broadcasts:
+// they are only noted by posting kResumedMessage or kDisplayChangedMessage
+// to the main window, and acted on when that message is dispatched, by the
+// event wait or by a modal loop (a drag, the tray menu) that runs meanwhile.
+// Always lets the message go on (ContinueDefault).
 LRESULT NoteSystemNotice(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-// Run by the event loop for the posted messages.
-void OnResumed();
-void OnDisplayChanged();

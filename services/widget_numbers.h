@@ -67,7 +67,7 @@ const int kClockTimer = 88;
 const int kRefreshTimerId = 0;
 const int kFeedDocument = 0;
 
-// Messages the window hook posts to the main window for the event loop
-// (WM_APP and up belong to the program).
+// Messages the window hook posts to the main window to act on the system's
+// notices outside the system's send (WM_APP and up belong to the program).
 const int kResumedMessage = 0x8000 + 1;         // woke from sleep
 const int kDisplayChangedMessage = 0x8000 + 2;  // the monitors changed

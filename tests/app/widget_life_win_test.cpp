@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -178,10 +179,13 @@ TEST_F(WidgetLife, AnOffScreenPlaceGivesTheDefaultOneAsDoesADisplayChange) {
   EXPECT_EQ(widget.Rect(55).left, home.x);
   EXPECT_EQ(widget.Rect(55).top, home.y);
 
-  // A monitor on the left was unplugged while the widget sat on it.
-  SetWindowPos(widget.Window(55), nullptr, -400, 100, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  ASSERT_TRUE(widget.WaitUntil([&] { return widget.Rect(56).left == -397; }, 3000));
+  // Dragged half onto a monitor on the right, which is then unplugged.
+  const int dx = GetSystemMetrics(SM_CXSCREEN) - 1 - OnThePlate(widget.Rect(55)).x;
+  ASSERT_TRUE(DragWidget(widget, dx, 50)) << "the drag was lost";
+  const RECT dragged = widget.Rect(55);
+  const std::string saved =
+      "X = " + std::to_string(dragged.left) + "\r\nY = " + std::to_string(dragged.top) + "\r\n";
+  ASSERT_TRUE(widget.WaitUntil([&] { return ReadFileBytes("inform.ini") == saved; }, 3000));
   DWORD_PTR answer = 0;
   SendMessageTimeoutA(widget.Window(55), WM_DISPLAYCHANGE, 32,
                       MAKELPARAM(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)),
@@ -189,12 +193,13 @@ TEST_F(WidgetLife, AnOffScreenPlaceGivesTheDefaultOneAsDoesADisplayChange) {
   EXPECT_TRUE(widget.WaitUntil(
       [&] { return widget.Rect(55).left == home.x && widget.Rect(55).top == home.y; }, 3000));
   EXPECT_EQ(widget.Rect(56).left, home.x + 3);
-  EXPECT_EQ(ReadFileBytes("inform.ini"), "X=5000\r\nY=40\r\n") << "only a drag saves a place";
+  EXPECT_EQ(ReadFileBytes("inform.ini"), saved) << "only a drag saves a place";
 }
 
 TEST_F(WidgetLife, ASecondStartOfTheSameProgramEndsAtOnce) {
   StageRuntime(".");
   FeedServer feed;
+  const size_t iconsBefore = TrayIconWindows().size();
   Widget first;
   StartShown(first);
   const size_t asked = feed.Paths().size();
@@ -204,12 +209,7 @@ TEST_F(WidgetLife, ASecondStartOfTheSameProgramEndsAtOnce) {
   EXPECT_FALSE(first.Ended());
   EXPECT_EQ(feed.Paths().size(), asked) << "the second start asked for weather";
   EXPECT_FALSE(fs::exists("inform.ini"));
-  // The first one's tray icon is still there to be changed.
-  NOTIFYICONDATAA icon = {};
-  icon.cbSize = NOTIFYICONDATAA_V2_SIZE;
-  icon.hWnd = first.Window(55);
-  icon.uID = 89;
-  EXPECT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &icon));
+  EXPECT_EQ(TrayIconWindows().size(), iconsBefore + 1);
 
   // A copy in another folder is another widget.
   Widget elsewhere;
@@ -225,6 +225,49 @@ TEST_F(WidgetLife, AResumeFromSleepRefreshesAtOnce) {
   const int asked = feed.Count("/xml/_1.xml");
   PostMessageA(widget.Window(55), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
   EXPECT_TRUE(feed.WaitFor("/xml/_1.xml", asked + 1, 3000));
+}
+
+// The tooltip of the first tray icon whose tooltip names the town.
+std::string TipNaming(const std::string& town) {
+  for (HWND icon : TrayIconWindows()) {
+    const std::string tip = TrayTipOf(icon);
+    if (tip.compare(0, town.size(), town) == 0) return tip;
+  }
+  return "<no tray tip names " + town + ">";
+}
+
+std::string NowAsTipTime() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  char text[8];
+  std::snprintf(text, sizeof text, "%02d:%02d", now.wHour, now.wMinute);
+  return text;
+}
+
+TEST_F(WidgetLife, TheTrayTipTellsTheWeatherAndItsAgeAlsoAfterAnExplorerRestart) {
+  StageRuntime(".");
+  WriteFileBytes("inform.ini", "ID=27612\r\n");
+  FeedServer feed;
+  const std::string before = NowAsTipTime();
+  Widget widget;
+  StartShown(widget);
+  const std::string after = NowAsTipTime();
+  const std::string tip = TipNaming("Москва");
+  EXPECT_TRUE(tip == "Москва, -5...-3°C\nобновлено " + before ||
+              tip == "Москва, -5...-3°C\nобновлено " + after)
+      << tip;
+
+  // Explorer came back without the icon: the widget adds it again, tooltip
+  // and all.
+  NOTIFYICONDATAA icon = {};
+  icon.cbSize = NOTIFYICONDATAA_V2_SIZE;
+  icon.hWnd = widget.Window(55);
+  icon.uID = 89;
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &icon));
+  ASSERT_EQ(TipNaming("Москва").compare(0, 4, "<no "), 0);
+  SendMessageTimeoutA(widget.Window(55), RegisterWindowMessageA("TaskbarCreated"), 0, 0, SMTO_BLOCK,
+                      5000, nullptr);
+  EXPECT_EQ(TipNaming("Москва"), tip);
 }
 
 TEST_F(WidgetLife, AGatewayEndedByForceIsStartedAgainAndTheWeatherComesBack) {

@@ -208,6 +208,37 @@ POINT OnThePlate(const RECT& main) {
   return {main.left + 150, main.top + 95};
 }
 
+std::vector<HWND> TrayIconWindows() {
+  std::vector<HWND> icons;
+  HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
+  for (HWND icon = FindWindowExA(tray, nullptr, "__winex11_tray_icon", nullptr); tray && icon;
+       icon = FindWindowExA(tray, icon, "__winex11_tray_icon", nullptr))
+    icons.push_back(icon);
+  return icons;
+}
+
+std::string TrayTipOf(HWND icon) {
+  RECT r;
+  if (!GetWindowRect(icon, &r)) return std::string();
+  // The tooltip shows for the icon the pointer rests on after it moved.
+  MoveMouse(r.left + 4, r.top + 4);
+  MoveMouse(r.left + 8, r.top + 8);
+  for (int waited = 0; waited < 3000; waited += 100) {
+    Sleep(100);
+    HWND tip = FindWindowA("tooltips_class32", nullptr);
+    wchar_t wide[256] = L"";
+    if (!tip || !IsWindowVisible(tip)) continue;
+    SendMessageW(tip, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(wide));
+    if (!wide[0]) continue;
+    char text[512] = "";
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+    MoveMouse(600, 500);
+    return text;
+  }
+  MoveMouse(600, 500);
+  return std::string();
+}
+
 bool DragWidget(const Widget& widget, int dx, int dy) {
   const RECT main = widget.Rect(55);
   const POINT from = OnThePlate(main);

@@ -102,6 +102,13 @@ void PressKey(WORD key);
 // A point on the base plate between the clock and the texts.
 POINT OnThePlate(const RECT& main);
 
+// The notification area as Wine shows it on a display without a panel: a
+// small window at the top left holding one child window per icon.
+std::vector<HWND> TrayIconWindows();
+// Rests the mouse on a tray icon until its tooltip shows; the tooltip's
+// text in the ANSI code page, empty when none showed.
+std::string TrayTipOf(HWND icon);
+
 // Drags the widget by the plate from its place by (dx, dy) with the left
 // button, as a hand would; true when window 55 arrived there.
 bool DragWidget(const Widget& widget, int dx, int dy);
