@@ -6,9 +6,14 @@
 #include <cstdio>
 
 #include "app/application_state.h"
+#include "app/autostart_choice.h"
 #include "app/event_loop.h"
 #include "app/feed_gateway_launch.h"
 #include "app/following.h"
+#include "app/saved_place.h"
+#include "app/settings_names.h"
+#include "app/start_folder.h"
+#include "app/system_notices.h"
 #include "app/widget_layout.h"
 #include "display/font_slots.h"
 #include "display/images.h"
@@ -21,6 +26,7 @@
 #include "feed/xml_tree.h"
 #include "services/controls.h"
 #include "services/settings.h"
+#include "services/sole_instance.h"
 #include "services/text_file.h"
 #include "services/tray.h"
 #include "services/windows.h"
@@ -36,6 +42,7 @@ const int kLargeFontPoints = 13;
 const int kSmallFontPoints = 10;
 const char kFontFace[] = "Tahoma";
 const int kWhite = MakeColour(255, 255, 255);
+const char kInstanceLockPrefix[] = "Nimbrel:";
 
 void StartServices() {
   Application = ApplicationState{};
@@ -56,8 +63,9 @@ void LoadPlatePictures() {
 }
 
 void ReadCityCode() {
-  // The file stays open: the exit sequence's OpenSettings closes it.
-  if (OpenSettings("inform.ini")) SetCityCode(ReadSettingString("ID", ""));
+  // The file stays open: the saved place is read from it next, and the
+  // exit sequence's OpenSettings closes it.
+  if (OpenSettings(kSettingsPath)) SetCityCode(ReadSettingString(kCityCodeKey, ""));
 }
 
 // Opens a hidden borderless window at its offset from the main window, sized
@@ -72,8 +80,8 @@ void OpenPlate(int window, int owner, int dx, int dy, const char* title, int ima
 }
 
 bool OpenMainWindow() {
-  int x = MainWindowOpeningLeft(GetSystemMetrics(SM_CXSCREEN));
-  if (!OpenWindowSlot(kMainWindow, x, kMainWindowTop, ImageSlotWidth(kBaseImage),
+  const ScreenPoint at = MainWindowOpeningPlace();
+  if (!OpenWindowSlot(kMainWindow, at.x, at.y, ImageSlotWidth(kBaseImage),
                       ImageSlotHeight(kBaseImage), "Погода", kWidgetWindowFlags, nullptr))
     return false;
   MakeLayered(WindowHandle(kMainWindow));
@@ -144,14 +152,26 @@ void OpenClouds() {
 void AddTrayMenu() {
   CatchImageSlot(kTrayIconImage, StoredIconBytes(), StoredIconSize());
   AddTrayIcon(kTrayIcon, WindowHandle(kMainWindow), ImageSlotHandle(kTrayIconImage));
+  ShowWeatherAge();  // the first refresh ran before the icon existed
   CreatePopupMenuSlot(kTrayMenu);
   AppendMenuItem(kExitMenuItem, "Выход");
   AppendMenuSeparator();
+  AppendMenuItem(kAutostartMenuItem, "Запускать при входе в Windows");
+  ShowAutostartChoice();
+}
+
+LRESULT WidgetWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  NoteSystemNotice(window, message, wParam, lParam);
+  return FollowMainWindow(window, message, wParam, lParam);
 }
 
 }  // namespace
 
 void StartWidget() {
+  // A second start of this program (autostart and a click on a shortcut)
+  // leaves before it shows, asks or writes anything.
+  if (!ClaimSoleInstance(kInstanceLockPrefix)) ExitProcess(0);
+  EnterProgramFolderWhenNeeded();
   StartServices();
   StartFeedGateway();
   ClearForecast();
@@ -167,7 +187,7 @@ void StartWidget() {
   OpenClouds();
   AddTrayMenu();
   Application.mainWindowHandle = WindowHandle(kMainWindow);
-  SetWindowHook(FollowMainWindow);
+  SetWindowHook(WidgetWindowHook);
   SetTimer(Application.mainWindowHandle, kRefreshTimerId, kRefreshPeriodMs, RefreshWeather);
   StartWindowTimer(kMainWindow, kClockTimer, kClockPeriodMs);
   StartCloudDrifts();

@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "services/dates.h"
+
 struct ApplicationState {
   std::string CityCode;      // the refresh asks for its feed; "ID" of inform.ini
   HWND mainWindowHandle;     // window 55 for the follow hook; 0 if it never opened
@@ -15,6 +17,8 @@ struct ApplicationState {
   std::string lastCityLine;  // last line read from the city list
   int pickedIndex;           // list position of the last double-click
   std::string pickedLine;    // and that line's text
+  bool feedReceived;         // a download has given a feed since start-up
+  DateValue feedReceivedAt;  // local time of the last such download
 };
 
 // Written by the main thread only; the cloud threads never touch it.

@@ -3,7 +3,10 @@
 #include <windows.h>
 
 #include "app/application_state.h"
+#include "app/autostart_choice.h"
 #include "app/city_chooser.h"
+#include "app/saved_place.h"
+#include "app/settings_names.h"
 #include "display/clock_face.h"
 #include "services/widget_numbers.h"
 #include "services/settings.h"
@@ -12,17 +15,20 @@
 
 namespace {
 
-const char kSettingsPath[] = "inform.ini";
-const char kCityCodeKey[] = "ID";
-
 // The system moves the main window with the mouse until the button is
-// released; the follow hook brings the rest along meanwhile.
+// released; the follow hook brings the rest along meanwhile. Only a drag
+// that moved the widget is kept: a plain click writes nothing.
 void DragMainWindow() {
+  const int left = WindowLeft(kMainWindow);
+  const int top = WindowTop(kMainWindow);
   SendMessageA(WindowHandle(kMainWindow), WM_NCLBUTTONDOWN, HTCAPTION, 0);
+  if (WindowLeft(kMainWindow) != left || WindowTop(kMainWindow) != top) SaveMainWindowPlace();
 }
 
 void OnTray() {
-  if (EventSubtype() == TrayRightPress) ShowPopupMenu(kTrayMenu, WindowHandle(kMainWindow));
+  if (EventSubtype() != TrayRightPress) return;
+  ShowAutostartChoice();
+  ShowPopupMenu(kTrayMenu, WindowHandle(kMainWindow));
 }
 
 void SaveCityCode() {
@@ -62,6 +68,7 @@ void RunEventLoop() {
           SaveCityCode();
           return;
         }
+        if (EventId() == kAutostartMenuItem) ToggleAutostart();
         break;
       case EventControl:
         OnControl();

@@ -1,7 +1,7 @@
 #pragma once
 // One weather refresh: download the feed of the application state's city
 // into nim.xml, interpret it into the forecast model and show the model on
-// the panels.
+// the panels, and tell the tray icon's tooltip how old the weather is.
 
 #include <windows.h>
 
@@ -10,3 +10,7 @@
 // are redrawn from the model, so a failed refresh keeps the last good data.
 void CALLBACK RefreshWeather(HWND window = nullptr, UINT message = 0, UINT_PTR timer = 0,
                              DWORD time = 0);
+
+// Puts the town, period 1's temperature and the time of the last download
+// that gave a feed into the tray icon's tooltip.
+void ShowWeatherAge();

@@ -30,6 +30,10 @@ std::string BuiltInFeedHost() {
   return NIMBREL_FEED_HOST;
 }
 
+bool UsesBuiltInFeedHost() {
+  return feedHostOverride.empty() || feedHostOverride == NIMBREL_FEED_HOST;
+}
+
 uint16_t LoopbackPortOf(const std::string& host) {
   const auto colon = host.find(':');
   const std::string name = host.substr(0, colon);

@@ -15,6 +15,9 @@ void SetFeedHost(const std::string& host);
 // The host the widget was built with, whatever a test set.
 std::string BuiltInFeedHost();
 
+// Whether the refresh asks the built-in host (no test host set).
+bool UsesBuiltInFeedHost();
+
 // The port of a host on this machine ("127.x.x.x:port" or "localhost:port",
 // port 80 when none is given); 0 for any other host or a bad port.
 uint16_t LoopbackPortOf(const std::string& host);

@@ -3,6 +3,9 @@
 
 #include <string>
 
+// The full path of this process's executable; empty when it cannot be had.
+std::string ProgramPath();
+
 // The folder holding this process's executable, without a trailing slash.
 std::string ProgramFolder();
 

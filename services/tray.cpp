@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "services/alpha_mask.h"
@@ -12,11 +13,12 @@
 
 namespace {
 
-// The first version of the structure: no tooltip, understood by every shell.
+// The second version of the structure: the first holds only 63 characters
+// of tooltip; every shell since Windows 2000 takes this one.
 #ifdef _WIN64
-static_assert(NOTIFYICONDATAA_V1_SIZE == 104, "NOTIFYICONDATAA first version, 64-bit");
+static_assert(NOTIFYICONDATAA_V2_SIZE == 504, "NOTIFYICONDATAA second version, 64-bit");
 #else
-static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "NOTIFYICONDATAA first version, 32-bit");
+static_assert(NOTIFYICONDATAA_V2_SIZE == 488, "NOTIFYICONDATAA second version, 32-bit");
 static_assert(sizeof(HWND) == 4 && sizeof(LPARAM) == 4, "the product is a 32-bit program");
 #endif
 
@@ -25,17 +27,26 @@ struct TrayIconSlot {
   HWND window = nullptr;
   HICON madeIcon = nullptr;  // made here from a bitmap; ours to destroy
   HICON icon = nullptr;      // what the shell shows: madeIcon or the caller's
+  std::string tip;           // empty: no tooltip
 };
 
 NOTIFYICONDATAA IconData(HWND window, int number, HICON icon) {
   NOTIFYICONDATAA data = {};
-  data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  data.cbSize = NOTIFYICONDATAA_V2_SIZE;
   data.hWnd = window;
   data.uID = static_cast<UINT>(number);
   data.uFlags = NIF_MESSAGE | NIF_ICON;
   data.uCallbackMessage = TrayCallbackMessage;
   data.hIcon = icon;
   return data;
+}
+
+void PutTip(NOTIFYICONDATAA* data, const std::string& tip) {
+  if (tip.empty()) return;
+  const size_t length = tip.size() < kMaxTrayTipLength ? tip.size() : kMaxTrayTipLength;
+  tip.copy(data->szTip, length);
+  data->szTip[length] = '\0';
+  data->uFlags |= NIF_TIP;
 }
 
 void ReleaseTrayIcon(TrayIconSlot& slot) {
@@ -106,6 +117,7 @@ void AddIconsAgain(HWND window) {
   trayIcons.ForEach([window](int number, TrayIconSlot& slot) {
     if (slot.window != window) return;
     NOTIFYICONDATAA data = IconData(slot.window, number, slot.icon);
+    PutTip(&data, slot.tip);
     Shell_NotifyIconA(NIM_ADD, &data);
   });
 }
@@ -149,6 +161,21 @@ HICON TrayIconImage(int number) {
   return slot ? slot->icon : nullptr;
 }
 
+void SetTrayIconTip(int number, const std::string& tip) {
+  TrayIconSlot* slot = trayIcons.Find(number);
+  if (!slot) return;
+  slot->tip = tip.substr(0, kMaxTrayTipLength);
+  NOTIFYICONDATAA data = IconData(slot->window, number, slot->icon);
+  data.uFlags = NIF_TIP;
+  PutTip(&data, slot->tip);
+  Shell_NotifyIconA(NIM_MODIFY, &data);
+}
+
+std::string TrayIconTip(int number) {
+  const TrayIconSlot* slot = trayIcons.Find(number);
+  return slot ? slot->tip : std::string();
+}
+
 HMENU CreatePopupMenuSlot(int number) {
   if (number < 0) return nullptr;
   menus.Free(number);
@@ -177,6 +204,13 @@ void ShowPopupMenu(int number, HWND window) {
   at.y -= 1;
   SetForegroundWindow(window);
   TrackPopupMenu(slot->menu, TPM_RIGHTBUTTON, at.x, at.y, 0, window, nullptr);
+}
+
+void SetMenuItemChecked(int number, int item, bool checked) {
+  const MenuSlot* slot = menus.Find(number);
+  if (slot)
+    CheckMenuItem(slot->menu, static_cast<UINT>(item),
+                  MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
 }
 
 HMENU MenuHandle(int number) {

@@ -62,6 +62,12 @@ const int kCityListFile = 0;
 const int kTrayIcon = 89;
 const int kTrayMenu = 0;
 const int kExitMenuItem = 1;
+const int kAutostartMenuItem = 2;
 const int kClockTimer = 88;
 const int kRefreshTimerId = 0;
 const int kFeedDocument = 0;
+
+// Messages the window hook posts to the main window to act on the system's
+// notices outside the system's send (WM_APP and up belong to the program).
+const int kResumedMessage = 0x8000 + 1;         // woke from sleep
+const int kDisplayChangedMessage = 0x8000 + 2;  // the monitors changed

@@ -13,6 +13,7 @@
 #include "app/application_state.h"
 #include "app/refresh.h"
 #include "services/dates.h"
+#include "services/tray.h"
 #include "services/windows.h"
 #include "tests/support/loopback_server.h"
 #include "tests/support/scratch_dir.h"
@@ -200,6 +201,32 @@ TEST_F(RefreshWeatherTest, BodyThatIsNoFeedChangesNothing) {
         std::to_string(page.size()) + "\r\n\r\n" + page);
   RefreshWeather();
   EXPECT_EQ(WhatIsShown(), good);
+}
+
+DateValue NextMorning() {
+  return Noon() + 20 * 3600;
+}
+
+TEST_F(RefreshWeatherTest, TheTrayTipTellsWhatIsShownAndHowOldItIs) {
+  Application = ApplicationState{};
+  SetCityCode("27612");
+  ASSERT_TRUE(
+      AddTrayIcon(kTrayIcon, WindowHandle(kMainWindow), LoadIcon(nullptr, IDI_APPLICATION)));
+  SetFeedHost(DeadHost());
+  RefreshWeather();
+  EXPECT_EQ(TrayIconTip(kTrayIcon), "Нет данных о погоде");
+
+  Serve(OkResponse(FourPeriodFeed()));
+  RefreshWeather();
+  EXPECT_EQ(TrayIconTip(kTrayIcon), "Москва, -5...-2°C\nобновлено 12:00");
+
+  // The gateway is gone overnight: the tip keeps the time of the last feed.
+  server_.reset();
+  SetFeedHost(DeadHost());
+  SetDateSource(NextMorning);
+  RefreshWeather();
+  EXPECT_EQ(TrayIconTip(kTrayIcon), "Москва, -5...-2°C\nобновлено 07.12 12:00");
+  RemoveAllTrayIcons();
 }
 
 TEST_F(RefreshWeatherTest, RunsAsTheTimerProcedure) {

@@ -7,233 +7,21 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstring>
 #include <memory>
-#include <cstdio>
 #include <filesystem>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app/application.h"
-#include "tests/support/loopback_server.h"
-#include "tests/support/process_windows.h"
 #include "tests/support/scratch_dir.h"
+#include "tests/support/widget_process.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-const unsigned short kFeedPort = 8930;  // the widget's built-in feed address
-const int kStartMs = 20000;
-
-// --- A feed server on the widget's address ---------------------------------
-
-std::string FeedPeriod(int day, const char* weekday, const char* sky, const char* fall,
-                       const char* tmin, const char* tmax) {
-  return std::string("<FORECAST day=\"") + std::to_string(day) +
-         "\" month=\"12\" year=\"2026\" hour=\"9\" weekday=\"" + weekday + "\">" +
-         "<SKY cloudiness=\"" + sky + "\" precipitation=\"" + fall + "\"/>" +
-         "<TEMPERATURE min=\"" + tmin + "\" max=\"" + tmax + "\"/>" +
-         "<WIND min=\"3\" max=\"5\" direction=\"6\"/><RELWET min=\"75\" max=\"80\"/>" +
-         "</FORECAST>";
-}
-
-// Moscow's feed names the town in percent-encoded CP1251; every other code
-// gets "T" and its code, so a test can tell which city is shown.
-std::string FeedFor(const std::string& code) {
-  std::string town = code == "27612" ? "%CC%EE%F1%EA%E2%E0" : "T" + code;
-  return "<?xml version=\"1.0\"?><FEED><CITY sname=\"" + town + "\">" +
-         FeedPeriod(7, "2", "1", "10", "-5", "-3") + FeedPeriod(7, "2", "3", "6", "-4", "-2") +
-         FeedPeriod(8, "3", "0", "10", "-8", "-6") + FeedPeriod(8, "3", "2", "4", "-7", "-1") +
-         "</CITY></FEED>";
-}
-
-// The feed host the widget was built for, answering every feed path with
-// FeedFor its code after an optional delay.
-class FeedServer {
- public:
-  explicit FeedServer(int answerDelayMs = 0)
-      : server_([this, answerDelayMs](LoopbackConnection& c) { Answer(c, answerDelayMs); },
-                kFeedPort) {}
-
-  bool Listening() const { return server_.Listening(); }
-  std::vector<std::string> Paths() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return paths_;
-  }
-  int Answered() const { return answered_; }
-  int Count(const std::string& path) const {
-    int n = 0;
-    for (const std::string& p : Paths()) n += p == path;
-    return n;
-  }
-  bool WaitFor(const std::string& path, int times, int ms) const {
-    for (int waited = 0; waited < ms; waited += 50) {
-      if (Count(path) >= times && answered_ >= static_cast<int>(Paths().size())) return true;
-      Sleep(50);
-    }
-    return false;
-  }
-
- private:
-  void Answer(LoopbackConnection& connection, int delayMs) {
-    const std::string& request = connection.Request();
-    std::string path;
-    if (request.compare(0, 4, "GET ") == 0) path = request.substr(4, request.find(' ', 4) - 4);
-    // The widget looks whether its feed port answers before it starts the
-    // gateway beside it: a connection without a feed request is no refresh.
-    if (path.compare(0, 5, "/xml/") != 0) return;
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      paths_.push_back(path);
-    }
-    connection.Pause(delayMs);
-    std::string code =
-        path.size() > 5 ? path.substr(5, path.find('_') - 5) : "";  // "/xml/<code>_1.xml"
-    std::string body = FeedFor(code);
-    connection.Send("HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: " +
-                    std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
-    ++answered_;
-  }
-
-  std::atomic<int> answered_{0};
-  mutable std::mutex mutex_;
-  std::vector<std::string> paths_;
-  LoopbackServer server_;  // last: its thread stops before the rest goes
-};
-
-// --- The widget's process and windows ---------------------------------------
-
-fs::path AppDir() {
-  char path[MAX_PATH];
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return fs::path(path).parent_path().parent_path() / "app";
-}
-
-void StageRuntime(const fs::path& into) {
-  const fs::path app = AppDir();
-  for (const char* folder : {"Digits", "Resources", "Weather"})
-    fs::copy(app / folder, into / folder, fs::copy_options::recursive);
-  fs::copy(app / "NimbrelCodSity.txt", into / "NimbrelCodSity.txt");
-}
-
-class Widget {
- public:
-  ~Widget() {
-    if (!process_.hProcess) return;
-    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
-      TerminateProcess(process_.hProcess, 99);
-      WaitForSingleObject(process_.hProcess, 5000);
-    }
-    CloseHandle(process_.hThread);
-    CloseHandle(process_.hProcess);
-  }
-
-  // Starts nimbrel.exe in the current directory.
-  bool Start() {
-    std::string exe = (AppDir() / "nimbrel.exe").string();
-    std::string command = "\"" + exe + "\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    return CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &process_) != 0;
-  }
-
-  HWND Window(int number) const {
-    return FindProcessWindow(process_.dwProcessId, "WindowClass_" + std::to_string(number));
-  }
-  HWND Menu() const {
-    HWND menu = FindProcessWindow(process_.dwProcessId, "#32768");
-    return menu && IsWindowVisible(menu) ? menu : nullptr;
-  }
-  bool Visible(int number) const {
-    HWND window = Window(number);
-    return window && IsWindowVisible(window);
-  }
-  RECT Rect(int number) const {
-    RECT r{-1, -1, -1, -1};
-    GetWindowRect(Window(number), &r);
-    return r;
-  }
-  std::string Text(HWND window) const {
-    char text[256] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-  }
-  std::string ControlText(int window, int control) const {
-    return Text(GetDlgItem(Window(window), control));
-  }
-
-  template <typename Condition>
-  bool WaitUntil(Condition condition, int ms) const {
-    for (int waited = 0; waited < ms; waited += 20) {
-      if (condition()) return true;
-      if (Ended()) return false;
-      Sleep(20);
-    }
-    return condition();
-  }
-  bool WaitVisible(int number, int ms = kStartMs) const {
-    return WaitUntil([&] { return Visible(number); }, ms);
-  }
-  bool Ended() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0; }
-  // The exit code, or -1 when the process is still running after ms.
-  long WaitExit(int ms) const {
-    if (WaitForSingleObject(process_.hProcess, ms) != WAIT_OBJECT_0) return -1;
-    DWORD code = 0;
-    GetExitCodeProcess(process_.hProcess, &code);
-    return static_cast<long>(code);
-  }
-
- private:
-  PROCESS_INFORMATION process_{};
-};
-
-// --- Real mouse input ---------------------------------------------------------
-
-void SendMouse(DWORD flags, int x = 0, int y = 0) {
-  INPUT input{};
-  input.type = INPUT_MOUSE;
-  if (flags & MOUSEEVENTF_MOVE) {
-    input.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-    input.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-    flags |= MOUSEEVENTF_ABSOLUTE;
-  }
-  input.mi.dwFlags = flags;
-  SendInput(1, &input, sizeof input);
-}
-
-void MoveMouse(int x, int y) {
-  SendMouse(MOUSEEVENTF_MOVE, x, y);
-  Sleep(30);
-}
-void Click(int x, int y, DWORD down, DWORD up) {
-  MoveMouse(x, y);
-  SendMouse(down);
-  Sleep(20);
-  SendMouse(up);
-  Sleep(60);
-}
-void RightClick(int x, int y) {
-  Click(x, y, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
-}
-
-// A point on the base plate between the clock and the texts.
-POINT OnThePlate(const RECT& main) {
-  return {main.left + 150, main.top + 95};
-}
-
 // --- Files ---------------------------------------------------------------------
-
-SIZE PngSize(const fs::path& file) {
-  std::string bytes = ReadFileBytes(file);
-  auto at = [&](size_t i) { return static_cast<unsigned char>(bytes.at(i)); };
-  return {at(16) << 24 | at(17) << 16 | at(18) << 8 | at(19),
-          at(20) << 24 | at(21) << 16 | at(22) << 8 | at(23)};
-}
 
 std::vector<std::string> CityLines() {
   std::string bytes = ReadFileBytes("NimbrelCodSity.txt");
@@ -273,7 +61,7 @@ class WidgetRun : public ::testing::Test {
 
   // Starts the widget and waits until its first refresh has shown it.
   void StartShown() {
-    ASSERT_TRUE(feed_->Listening()) << "port " << kFeedPort << " is taken";
+    ASSERT_TRUE(feed_->Listening()) << "port " << kWidgetFeedPort << " is taken";
     ASSERT_TRUE(widget_.Start());
     ASSERT_TRUE(widget_.WaitVisible(55)) << "the main window never showed";
     // The clouds show last, once the whole start-up has run.
@@ -330,15 +118,6 @@ class WidgetRun : public ::testing::Test {
       PressKey(VK_RETURN);
       if (widget_.WaitExit(3000) != -1) return;
     }
-  }
-
-  static void PressKey(WORD key) {
-    INPUT input[2] = {};
-    input[0].type = input[1].type = INPUT_KEYBOARD;
-    input[0].ki.wVk = input[1].ki.wVk = key;
-    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, input, sizeof input[0]);
-    Sleep(50);
   }
 
   ScratchDir scratch_;
@@ -413,7 +192,7 @@ TEST_F(WidgetRun, StaysHiddenUntilTheFirstRefreshHasAnswered) {
   FeedServer* slow = feed_.get();
   ASSERT_TRUE(slow->Listening());
   ASSERT_TRUE(widget_.Start());
-  ASSERT_TRUE(widget_.WaitUntil([&] { return !slow->Paths().empty(); }, kStartMs));
+  ASSERT_TRUE(widget_.WaitUntil([&] { return !slow->Paths().empty(); }, kWidgetStartMs));
   for (int n : {55, 56, 57, 58, 59, 61}) {
     EXPECT_NE(widget_.Window(n), nullptr) << n;
     EXPECT_FALSE(widget_.Visible(n)) << n;
