@@ -70,15 +70,18 @@ struct ControlPlace {
   int control;
   int x, y, width, height;
 };
-const ControlPlace kForecastTexts[] = {{kTodayText, 30, 30, 95, 15}, {kTomorrowText, 190, 30, 95, 15}};
+const ControlPlace kForecastTexts[] = {{kTodayText, 30, 30, 95, 15},
+                                       {kTomorrowText, 190, 30, 95, 15}};
 const ControlPlace kClockCells[] = {{kFirstDigitImageControl, 36, 2, 48, 83},
                                     {kFirstDigitImageControl + 1, 90, 2, 48, 83},
                                     {kFirstDigitImageControl + 2, 165, 2, 48, 83},
                                     {kFirstDigitImageControl + 3, 219, 2, 48, 83}};
-const ControlPlace kClockTexts[] = {
-    {kTownText, 10, 105, 100, 20},   {kSkyText, 10, 126, 150, 15},
-    {kTemperatureRangeText, 10, 142, 80, 15}, {kDateLineText, 170, 105, 130, 20},
-    {kWindText, 175, 126, 130, 15},  {kHumidityText, 190, 142, 110, 15}};
+const ControlPlace kClockTexts[] = {{kTownText, 10, 105, 100, 20},
+                                    {kSkyText, 10, 126, 150, 15},
+                                    {kTemperatureRangeText, 10, 142, 80, 15},
+                                    {kDateLineText, 170, 105, 130, 20},
+                                    {kWindText, 175, 126, 130, 15},
+                                    {kHumidityText, 190, 142, 110, 15}};
 
 void CreateText(const ControlPlace& p, const char* text) {
   CreateTextControl(p.control, Scaled(p.x), Scaled(p.y), Scaled(p.width), Scaled(p.height), text);
@@ -172,8 +175,8 @@ void OpenClouds() {
   LoadScaledImageSlot(kCloud4Image, "Weather/cloud_4.png");
   for (const CloudOpening& c : kCloudOpenings)
     OpenWindowSlot(c.window, WindowLeft(kMainWindow) + Scaled(c.dx),
-                   WindowTop(kMainWindow) + Scaled(c.dy),
-                   ImageSlotWidth(c.image), ImageSlotHeight(c.image), "", kWidgetWindowFlags,
+                   WindowTop(kMainWindow) + Scaled(c.dy), ImageSlotWidth(c.image),
+                   ImageSlotHeight(c.image), "", kWidgetWindowFlags,
                    WindowHandle(kForecastOverlay));
   for (const CloudOpening& c : kCloudOpenings) MakeLayered(WindowHandle(c.window));
   for (const CloudOpening& c : kCloudOpenings)

@@ -39,8 +39,8 @@ HFONT LoadFontSlot(int slot, const char* face, int points) {
   FreeFontSlot(slot);
   if (slot < 0) return nullptr;
   // The widget's scale, not the system's: on a per-monitor screen the two differ.
-  HFONT font = CreateFontA(-MulDiv(points, WidgetDpi(), kPointsPerInch), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                           DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+  HFONT font = CreateFontA(-MulDiv(points, WidgetDpi(), kPointsPerInch), 0, 0, 0, FW_NORMAL, FALSE,
+                           FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                            DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
   if (!font) return nullptr;
   return StoreFont(slot, font);

@@ -99,8 +99,8 @@ std::vector<uint32_t> ScalePicture(const uint32_t* pixels, int width, int height
   return result;
 }
 
-std::vector<uint32_t> ScaleKeyedPicture(const uint32_t* pixels, int width, int height,
-                                        int newWidth, int newHeight, uint32_t key) {
+std::vector<uint32_t> ScaleKeyedPicture(const uint32_t* pixels, int width, int height, int newWidth,
+                                        int newHeight, uint32_t key) {
   if (!ValidSizes(width, height, newWidth, newHeight)) return {};
   key &= kColourBytes;
   const size_t count = static_cast<size_t>(width) * height;

@@ -18,8 +18,8 @@ std::vector<uint32_t> ScalePicture(const uint32_t* pixels, int width, int height
 // count as holes, and every result pixel is either exactly the key (where
 // holes cover most of it) or an opaque blend of the picture's other pixels
 // that is never the key itself. key: the colour bytes (0x00RRGGBB).
-std::vector<uint32_t> ScaleKeyedPicture(const uint32_t* pixels, int width, int height,
-                                        int newWidth, int newHeight, uint32_t key);
+std::vector<uint32_t> ScaleKeyedPicture(const uint32_t* pixels, int width, int height, int newWidth,
+                                        int newHeight, uint32_t key);
 
 // True for a fully opaque picture with at least one key pixel: a picture
 // made for the overlays, which needs ScaleKeyedPicture.

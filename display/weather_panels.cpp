@@ -50,9 +50,8 @@ void HideWindowNumber(int window) {
 // leaves exactly one window per icon behind.
 void OpenIconWindow(const IconPlace& icon) {
   OpenWindowSlot(icon.window, WindowLeft(kMainWindow) + Scaled(icon.dx),
-                 WindowTop(kMainWindow) + Scaled(icon.dy),
-                 ImageSlotWidth(icon.image), ImageSlotHeight(icon.image), "", kIconWindowFlags,
-                 WindowHandle(icon.owner));
+                 WindowTop(kMainWindow) + Scaled(icon.dy), ImageSlotWidth(icon.image),
+                 ImageSlotHeight(icon.image), "", kIconWindowFlags, WindowHandle(icon.owner));
   const HWND handle = WindowHandle(icon.window);
   if (!handle) return;
   MakeLayered(handle);

@@ -422,6 +422,5 @@ void ReleaseControlServices() {
 
 void PlaceControl(int number, int x, int y, int width, int height) {
   HWND control = ControlHandle(number);
-  if (control)
-    SetWindowPos(control, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (control) SetWindowPos(control, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -9,7 +9,8 @@ std::atomic<int> widgetDpi{kBaseDpi};
 int ScaledPixels(int pixels, int dpi) {
   const long long product = static_cast<long long>(pixels) * dpi;
   const long long half = kBaseDpi / 2;
-  const long long scaled = product >= 0 ? (product + half) / kBaseDpi : -((-product + half) / kBaseDpi);
+  const long long scaled =
+      product >= 0 ? (product + half) / kBaseDpi : -((-product + half) / kBaseDpi);
   return static_cast<int>(scaled);
 }
 

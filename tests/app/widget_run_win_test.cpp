@@ -149,8 +149,8 @@ class Widget {
   // What the system sends when the main window reaches a monitor of that DPI.
   void SendDpiChanged(int dpi) const {
     DWORD_PTR answer = 0;
-    SendMessageTimeoutA(Window(55), 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi, dpi), 0,
-                        SMTO_BLOCK, 10000, &answer);
+    SendMessageTimeoutA(Window(55), 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi, dpi), 0, SMTO_BLOCK,
+                        10000, &answer);
   }
   HWND Menu() const {
     HWND menu = FindProcessWindow(process_.dwProcessId, "#32768");
@@ -652,9 +652,9 @@ TEST_F(WidgetAtScale, EveryWindowControlAndOffsetTakesTheScale) {
     int window, dx, dy;
     const char* picture;
   } places[] = {
-      {56, 3, 200, "Resources/forecast.png"}, {61, 3, 200, "Resources/forecast.png"},
-      {57, 22, -25, "Resources/flip_bg.png"}, {58, 151, -25, "Resources/flip_bg.png"},
-      {59, 0, 0, "Resources/base.png"},       {60, 95, 110, nullptr},
+      {56, 3, 200, "Resources/forecast.png"},     {61, 3, 200, "Resources/forecast.png"},
+      {57, 22, -25, "Resources/flip_bg.png"},     {58, 151, -25, "Resources/flip_bg.png"},
+      {59, 0, 0, "Resources/base.png"},           {60, 95, 110, nullptr},
       {62, 42, 180, "Weather/weather_2_min.png"}, {68, 140, 140, "Weather/cloud_4.png"},
   };
   for (const Place& p : places) {

@@ -26,8 +26,8 @@ TEST(ScalePicture, TransparentPixelsLendNoDarkFringe) {
 }
 
 TEST(ScalePicture, SameSizeIsExactAndPlainColourStaysPlain) {
-  std::vector<uint32_t> pixels = {Pixel(1, 2, 3, 255), Pixel(200, 100, 50, 128),
-                                  Pixel(0, 0, 0, 0), Pixel(9, 8, 7, 255)};
+  std::vector<uint32_t> pixels = {Pixel(1, 2, 3, 255), Pixel(200, 100, 50, 128), Pixel(0, 0, 0, 0),
+                                  Pixel(9, 8, 7, 255)};
   EXPECT_EQ(ScalePicture(pixels.data(), 2, 2, 2, 2), pixels);
   std::vector<uint32_t> plain(12, Pixel(40, 90, 160, 200));
   for (uint32_t p : ScalePicture(plain.data(), 4, 3, 7, 5)) EXPECT_EQ(p, Pixel(40, 90, 160, 200));
