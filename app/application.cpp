@@ -15,10 +15,12 @@
 #include "app/start_folder.h"
 #include "app/system_notices.h"
 #include "app/widget_layout.h"
+#include "display/clock_face.h"
 #include "display/font_slots.h"
 #include "display/images.h"
 #include "display/layered.h"
 #include "display/stored_icon.h"
+#include "display/weather_panels.h"
 #include "services/widget_numbers.h"
 #include "feed/forecast.h"
 #include "feed/http_download.h"
@@ -29,6 +31,8 @@
 #include "services/sole_instance.h"
 #include "services/text_file.h"
 #include "services/tray.h"
+#include "services/dpi_lookup.h"
+#include "services/widget_scale.h"
 #include "services/windows.h"
 
 namespace {
@@ -51,15 +55,49 @@ void StartServices() {
   StartSockets();
 }
 
+// The scale of the monitor where the main window opens: the top centre of
+// the primary screen.
+void TakeOpeningScale() {
+  SetWidgetDpi(MonitorDpiAt(GetSystemMetrics(SM_CXSCREEN) / 2, kMainWindowTop));
+}
+
 void LoadPlatePictures() {
   char path[32];
   for (int digit = 0; digit <= 9; ++digit) {
     std::snprintf(path, sizeof path, "Digits/%d.png", digit);
-    LoadImageSlot(kFirstDigitImage + digit, path);
+    LoadScaledImageSlot(kFirstDigitImage + digit, path);
   }
-  LoadImageSlot(kBaseImage, "Resources/base.png");
-  LoadImageSlot(kForecastImage, "Resources/forecast.png");
-  LoadImageSlot(kFlipImage, "Resources/flip_bg.png");
+  LoadScaledImageSlot(kBaseImage, "Resources/base.png");
+  LoadScaledImageSlot(kForecastImage, "Resources/forecast.png");
+  LoadScaledImageSlot(kFlipImage, "Resources/flip_bg.png");
+}
+
+// A control's place in its window at 96 DPI.
+struct ControlPlace {
+  int control;
+  int x, y, width, height;
+};
+const ControlPlace kForecastTexts[] = {{kTodayText, 30, 30, 95, 15},
+                                       {kTomorrowText, 190, 30, 95, 15}};
+const ControlPlace kClockCells[] = {{kFirstDigitImageControl, 36, 2, 48, 83},
+                                    {kFirstDigitImageControl + 1, 90, 2, 48, 83},
+                                    {kFirstDigitImageControl + 2, 165, 2, 48, 83},
+                                    {kFirstDigitImageControl + 3, 219, 2, 48, 83}};
+const ControlPlace kClockTexts[] = {{kTownText, 10, 105, 100, 20},
+                                    {kSkyText, 10, 126, 150, 15},
+                                    {kTemperatureRangeText, 10, 142, 80, 15},
+                                    {kDateLineText, 170, 105, 130, 20},
+                                    {kWindText, 175, 126, 130, 15},
+                                    {kHumidityText, 190, 142, 110, 15}};
+
+void CreateText(const ControlPlace& p, const char* text) {
+  CreateTextControl(p.control, Scaled(p.x), Scaled(p.y), Scaled(p.width), Scaled(p.height), text);
+}
+
+template <size_t Count>
+void PlaceControls(const ControlPlace (&places)[Count]) {
+  for (const ControlPlace& p : places)
+    PlaceControl(p.control, Scaled(p.x), Scaled(p.y), Scaled(p.width), Scaled(p.height));
 }
 
 void ReadCityCode() {
@@ -71,8 +109,8 @@ void ReadCityCode() {
 // Opens a hidden borderless window at its offset from the main window, sized
 // by its picture, and presents the picture on it.
 void OpenPlate(int window, int owner, int dx, int dy, const char* title, int image, int opacity) {
-  int x = WindowLeft(kMainWindow) + dx;
-  int y = WindowTop(kMainWindow) + dy;
+  int x = WindowLeft(kMainWindow) + Scaled(dx);
+  int y = WindowTop(kMainWindow) + Scaled(dy);
   OpenWindowSlot(window, x, y, ImageSlotWidth(image), ImageSlotHeight(image), title,
                  kWidgetWindowFlags, WindowHandle(owner));
   MakeLayered(WindowHandle(window));
@@ -93,8 +131,8 @@ void OpenForecastPlates() {
   OpenPlate(kForecastWindow, kMainWindow, 3, 200, "6", kForecastImage, kOpaque);
   OpenPlate(kForecastOverlay, kForecastWindow, 3, 200, "6", kForecastImage, kOpaque);
   SwitchToColourKey(kForecastOverlay);
-  CreateTextControl(kTodayText, 30, 30, 95, 15, "Сегодня");
-  CreateTextControl(kTomorrowText, 190, 30, 95, 15, "Завтра");
+  CreateText(kForecastTexts[0], "Сегодня");
+  CreateText(kForecastTexts[1], "Завтра");
 }
 
 void OpenClockPlates() {
@@ -107,15 +145,10 @@ void OpenClockPlates() {
   PresentLayered(WindowHandle(kClockOverlay), kBaseImage, kOpaque);
   SwitchToColourKey(kClockOverlay);
 
-  const int digitX[] = {36, 90, 165, 219};
-  for (int i = 0; i < 4; ++i)
-    CreateImageControl(kFirstDigitImageControl + i, digitX[i], 2, 48, 83, nullptr);
-  CreateTextControl(kTownText, 10, 105, 100, 20, "");
-  CreateTextControl(kSkyText, 10, 126, 150, 15, "");
-  CreateTextControl(kTemperatureRangeText, 10, 142, 80, 15, "");
-  CreateTextControl(kDateLineText, 170, 105, 130, 20, "");
-  CreateTextControl(kWindText, 175, 126, 130, 15, "");
-  CreateTextControl(kHumidityText, 190, 142, 110, 15, "");
+  for (const ControlPlace& p : kClockCells)
+    CreateImageControl(p.control, Scaled(p.x), Scaled(p.y), Scaled(p.width), Scaled(p.height),
+                       nullptr);
+  for (const ControlPlace& p : kClockTexts) CreateText(p, "");
 }
 
 void StyleTexts() {
@@ -127,6 +160,15 @@ void StyleTexts() {
   SetControlFont(kTemperatureRangeText, FontSlotHandle(kSmallFont));
   SetControlFont(kDateLineText, FontSlotHandle(kLargeFont));
   SetControlFont(kHumidityText, FontSlotHandle(kSmallFont));
+  // The stock default font is made for 96 DPI only (on Windows): above it
+  // the default-font texts take one made for the scale.
+  const int defaultFontTexts[] = {kWindText, kTodayText, kTomorrowText};
+  if (WidgetDpi() != kBaseDpi && LoadGuiFontSlot(kScaledGuiFont)) {
+    for (int text : defaultFontTexts) SetControlFont(text, FontSlotHandle(kScaledGuiFont));
+  } else if (FontSlotHandle(kScaledGuiFont)) {
+    for (int text : defaultFontTexts) SetControlFont(text, DefaultControlFont);
+    FreeFontSlot(kScaledGuiFont);
+  }
   for (int text = kTownText; text <= kTomorrowText; ++text) {
     SetControlColour(text, ControlTextColour, kWhite);
     SetControlColour(text, ControlBackColour, KeyColour);
@@ -134,14 +176,15 @@ void StyleTexts() {
 }
 
 void OpenClouds() {
-  LoadImageSlot(kCloud1Image, "Weather/cloud_1.png");
-  LoadImageSlot(kCloud5Image, "Weather/cloud_5.png");
-  LoadImageSlot(kCloud7Image, "Weather/cloud_7.png");
-  LoadImageSlot(kCloud6Image, "Weather/cloud_6.png");
-  LoadImageSlot(kCloud4Image, "Weather/cloud_4.png");
+  LoadScaledImageSlot(kCloud1Image, "Weather/cloud_1.png");
+  LoadScaledImageSlot(kCloud5Image, "Weather/cloud_5.png");
+  LoadScaledImageSlot(kCloud7Image, "Weather/cloud_7.png");
+  LoadScaledImageSlot(kCloud6Image, "Weather/cloud_6.png");
+  LoadScaledImageSlot(kCloud4Image, "Weather/cloud_4.png");
   for (const CloudOpening& c : kCloudOpenings)
-    OpenWindowSlot(c.window, WindowLeft(kMainWindow) + c.dx, WindowTop(kMainWindow) + c.dy,
-                   ImageSlotWidth(c.image), ImageSlotHeight(c.image), "", kWidgetWindowFlags,
+    OpenWindowSlot(c.window, WindowLeft(kMainWindow) + Scaled(c.dx),
+                   WindowTop(kMainWindow) + Scaled(c.dy), ImageSlotWidth(c.image),
+                   ImageSlotHeight(c.image), "", kWidgetWindowFlags,
                    WindowHandle(kForecastOverlay));
   for (const CloudOpening& c : kCloudOpenings) MakeLayered(WindowHandle(c.window));
   for (const CloudOpening& c : kCloudOpenings)
@@ -165,7 +208,42 @@ LRESULT WidgetWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam
   return FollowMainWindow(window, message, wParam, lParam);
 }
 
+// An overlay in colour-key mode refuses new pictures: it takes the size of
+// its plate's picture the ordinary way.
+void SizeOverlay(int overlay, int image) {
+  PlaceWindow(overlay, KeepValue, KeepValue, ImageSlotWidth(image), ImageSlotHeight(image));
+}
+
+void HideClouds() {
+  for (const CloudOpening& c : kCloudOpenings) SetWindowHidden(c.window, 1);
+}
+
 }  // namespace
+
+void RescaleWidget(int dpi) {
+  if (dpi == WidgetDpi() || !WindowHandle(kMainWindow)) return;
+  SetWidgetDpi(dpi);
+  // A drift would cross the new monitor at the old pace and place; the
+  // clouds end here, their threads then move hidden windows only.
+  HideClouds();
+  LoadPlatePictures();
+  PresentLayered(WindowHandle(kMainWindow), kBaseImage, kMainOpacity);
+  PresentLayered(WindowHandle(kForecastWindow), kForecastImage, kOpaque);
+  PresentLayered(WindowHandle(kLeftFlipWindow), kFlipImage, kOpaque);
+  PresentLayered(WindowHandle(kRightFlipWindow), kFlipImage, kOpaque);
+  SizeOverlay(kForecastOverlay, kForecastImage);
+  SizeOverlay(kClockOverlay, kBaseImage);
+  PlaceControls(kForecastTexts);
+  PlaceControls(kClockCells);
+  PlaceControls(kClockTexts);
+  StyleTexts();
+  PlaceAllFollowers();
+  // The panels reload the icons for the scale and open their windows afresh.
+  UpdateWeatherPanels(1);
+  UpdateWeatherPanels(3);
+  ForgetDrawnClock();
+  RedrawClock();
+}
 
 void StartWidget() {
   // A second start of this program (autostart and a click on a shortcut)
@@ -175,6 +253,7 @@ void StartWidget() {
   StartServices();
   StartFeedGateway();
   ClearForecast();
+  TakeOpeningScale();
   LoadPlatePictures();
   ReadCityCode();
   // Without the main window there is nothing to show, to drag or to leave

@@ -6,5 +6,10 @@
 // Builds the widget, runs the event loop and shuts down. Does not return.
 [[noreturn]] void StartWidget();
 
+// Takes another display scale (the main window reached a monitor of that
+// DPI): reloads the pictures of the new set, resizes and re-places every
+// window and control, remakes the fonts and redraws. The clouds end at once.
+void RescaleWidget(int dpi);
+
 // Releases every service and ends the process with exit code 0.
 [[noreturn]] void ShutdownWidget();

@@ -6,8 +6,10 @@
 #include "common/city_line.h"
 #include "services/widget_numbers.h"
 #include "app/refresh.h"
+#include "display/font_slots.h"
 #include "services/controls.h"
 #include "services/text_file.h"
+#include "services/widget_scale.h"
 #include "services/windows.h"
 
 namespace {
@@ -35,10 +37,12 @@ void FillCityList() {
 
 // Filled while hidden: a shown list repaints itself on every added line.
 void OpenCityWindow() {
-  OpenWindowSlot(kCityWindow, 0, 0, kCityWindowWidth, kCityWindowHeight, "Города",
+  OpenWindowSlot(kCityWindow, 0, 0, Scaled(kCityWindowWidth), Scaled(kCityWindowHeight), "Города",
                  kCityWindowFlags | CreateHidden, nullptr);
-  CreateListControl(kCityList, kListMargin, kListMargin, kCityWindowWidth - 2 * kListMargin,
-                    kCityWindowHeight - 2 * kListMargin);
+  CreateListControl(kCityList, Scaled(kListMargin), Scaled(kListMargin),
+                    Scaled(kCityWindowWidth - 2 * kListMargin),
+                    Scaled(kCityWindowHeight - 2 * kListMargin));
+  if (WidgetDpi() != kBaseDpi) SetControlFont(kCityList, FontSlotHandle(kScaledGuiFont));
   FillCityList();
   SetWindowHidden(kCityWindow, 0);
 }

@@ -1,6 +1,7 @@
 #include "app/cloud_drift.h"
 
 #include "services/widget_numbers.h"
+#include "services/widget_scale.h"
 
 const CloudRun kCloudRuns[kCloudRunCount] = {
     {kCloud5Window, -190, +1, 400, 22, 0},   {kCloud1Window, -190, +1, 400, 10, 0},
@@ -9,13 +10,14 @@ const CloudRun kCloudRuns[kCloudRunCount] = {
 };
 
 int CloudLeftAt(const CloudRun& run, int mainLeft, int step) {
-  return mainLeft + run.start + run.direction * step;
+  // The steps stay as many at any scale; each covers the scaled distance.
+  return mainLeft + Scaled(run.start + run.direction * step);
 }
 
 void RunCloudDrift(const CloudRun& run, const CloudDriftOps& ops) {
   for (int step = 0; step <= run.lastStep; ++step) {
     ops.place(run.window, CloudLeftAt(run, ops.mainLeft(), step),
-              ops.mainTop() + ops.row(run.window));
+              ops.mainTop() + Scaled(ops.row(run.window)));
     for (int i = 0; i < kPollsPerStep; ++i) ops.poll();
     ops.delay(run.stepDelayMs);
   }

@@ -9,6 +9,7 @@
 #include "display/images.h"
 #include "services/settings.h"
 #include "services/widget_numbers.h"
+#include "services/widget_scale.h"
 #include "services/windows.h"
 
 namespace {
@@ -32,7 +33,7 @@ std::vector<ScreenRect> WorkAreas() {
 }
 
 ScreenPoint DefaultPlace() {
-  return {MainWindowOpeningLeft(GetSystemMetrics(SM_CXSCREEN)), kMainWindowTop};
+  return {MainWindowOpeningLeft(GetSystemMetrics(SM_CXSCREEN)), Scaled(kMainWindowTop)};
 }
 
 PlateSize BasePlate() {

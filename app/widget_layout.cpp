@@ -1,13 +1,14 @@
 #include "app/widget_layout.h"
 
 #include "services/widget_numbers.h"
+#include "services/widget_scale.h"
 
 namespace {
 const int kHalfPlateWidth = 150;
 }
 
 int MainWindowOpeningLeft(int screenWidth) {
-  return screenWidth / 2 - kHalfPlateWidth;
+  return screenWidth / 2 - Scaled(kHalfPlateWidth);
 }
 
 const WindowOffset kFollowerOffsets[kFollowerCount] = {
@@ -20,8 +21,8 @@ const WindowOffset kFollowerOffsets[kFollowerCount] = {
 
 void PlaceFollowers(const FollowOps& ops) {
   for (const WindowOffset& f : kFollowerOffsets) {
-    int x = ops.mainLeft() + f.dx;
-    int y = ops.mainTop() + f.dy;
+    int x = ops.mainLeft() + Scaled(f.dx);
+    int y = ops.mainTop() + Scaled(f.dy);
     ops.place(f.window, x, y);
   }
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Where the widget's windows sit: every window keeps a fixed offset from the
-// outer rectangle of the main window, the one the user drags.
+// outer rectangle of the main window, the one the user drags. The figures
+// are those of 96 DPI; the placements scale them (Scaled).
 
 struct WindowOffset {
   int window;
@@ -10,7 +11,8 @@ struct WindowOffset {
 
 const int kMainWindowTop = 40;
 
-// Left edge of the main window when it opens: centred on a 300-pixel plate.
+// Left edge of the main window when it opens: centred on a 300-pixel plate
+// at the widget's scale.
 int MainWindowOpeningLeft(int screenWidth);
 
 // The follow hook's places for windows 56 to 69, in the order it moves them.

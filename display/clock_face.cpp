@@ -7,6 +7,7 @@
 #include "display/time_of_day.h"
 #include "services/widget_numbers.h"
 #include "services/dates.h"
+#include "services/widget_scale.h"
 #include "services/window_table.h"
 
 namespace {
@@ -43,7 +44,8 @@ void RedrawClock() {
   for (int i = 0; i < 4; ++i) now.picture[i] = ImageSlotHandle(kFirstDigitImage + digits.cell[i]);
   if (now == drawn || !BeginWindowDrawing(kClockOverlay)) return;
   for (int i = 0; i < 4; ++i)
-    DrawImageScaled(now.picture[i], kCellLeft[i], kCellTop, kDigitWidth, kDigitHeight);
+    DrawImageScaled(now.picture[i], Scaled(kCellLeft[i]), Scaled(kCellTop), Scaled(kDigitWidth),
+                    Scaled(kDigitHeight));
   EndDrawing();
   drawn = now;
 }

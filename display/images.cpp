@@ -6,8 +6,12 @@
 #include <vector>
 
 #include "display/picture_headers.h"
+#include "display/picture_scaling.h"
+#include "display/picture_sets.h"
+#include "display/pixels.h"
 #include "display/png_decoder.h"
 #include "services/slot_table.h"
+#include "services/widget_scale.h"
 #include "services/windows.h"
 
 namespace {
@@ -183,7 +187,82 @@ HICON IconFromFileImage(const uint8_t* bytes, size_t size) {
   return icon;
 }
 
+// A slot's bitmap as 32-bit straight pixels in memory row order; 24-bit
+// pictures read opaque.
+bool ReadSlotPixels(HANDLE handle, std::vector<uint32_t>* pixels, int* depth) {
+  DIBSECTION section = {};
+  if (!handle || GetObjectType(handle) != OBJ_BITMAP ||
+      GetObjectA(handle, sizeof section, &section) != sizeof section || !section.dsBm.bmBits)
+    return false;
+  const BITMAP& bitmap = section.dsBm;
+  *depth = bitmap.bmBitsPixel;
+  if (*depth != 24 && *depth != 32) return false;
+  GdiFlush();
+  pixels->resize(static_cast<size_t>(bitmap.bmWidth) * bitmap.bmHeight);
+  const uint8_t* bits = static_cast<const uint8_t*>(bitmap.bmBits);
+  const int bytes = *depth / 8;
+  for (int y = 0; y < bitmap.bmHeight; ++y) {
+    const uint8_t* row = bits + static_cast<size_t>(y) * bitmap.bmWidthBytes;
+    for (int x = 0; x < bitmap.bmWidth; ++x) {
+      const uint8_t* p = row + x * bytes;
+      const uint32_t alpha = bytes == 4 ? p[3] : 255u;
+      (*pixels)[static_cast<size_t>(y) * bitmap.bmWidth + x] =
+          alpha << 24 | uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
+    }
+  }
+  return true;
+}
+
+HBITMAP SectionFromPixels(const std::vector<uint32_t>& pixels, int width, int height, int depth) {
+  void* bits = nullptr;
+  HBITMAP section = CreateSection(width, height, depth, &bits);
+  if (!section) return nullptr;
+  const long pitch = DibRowPitch(width, depth);
+  const int bytes = depth / 8;
+  for (int y = 0; y < height; ++y) {
+    uint8_t* row = static_cast<uint8_t*>(bits) + static_cast<size_t>(y) * pitch;
+    for (int x = 0; x < width; ++x) {
+      const uint32_t p = pixels[static_cast<size_t>(y) * width + x];
+      for (int c = 0; c < bytes; ++c) row[x * bytes + c] = static_cast<uint8_t>(p >> (8 * c));
+    }
+  }
+  return section;
+}
+
+const uint32_t kKeyPixel = uint32_t(kKeyRed) << 16 | uint32_t(kKeyGreen) << 8 | kKeyBlue;
+
 }  // namespace
+
+bool ResizeImageSlot(int slot, int width, int height) {
+  std::vector<uint32_t> pixels;
+  int depth = 0;
+  const int oldWidth = ImageSlotWidth(slot), oldHeight = ImageSlotHeight(slot);
+  if (width <= 0 || height <= 0 || !ReadSlotPixels(ImageSlotHandle(slot), &pixels, &depth))
+    return false;
+  const std::vector<uint32_t> scaled =
+      IsKeyedPicture(pixels.data(), pixels.size(), kKeyPixel)
+          ? ScaleKeyedPicture(pixels.data(), oldWidth, oldHeight, width, height, kKeyPixel)
+          : ScalePicture(pixels.data(), oldWidth, oldHeight, width, height);
+  HBITMAP section = scaled.empty() ? nullptr : SectionFromPixels(scaled, width, height, depth);
+  if (!section) return false;
+  FreeImageSlot(slot);
+  return StoreBitmap(slot, section) != nullptr;
+}
+
+HANDLE LoadScaledImageSlot(int slot, const char* path) {
+  const int dpi = WidgetDpi();
+  if (dpi == kBaseDpi || !path) return LoadImageSlot(slot, path);
+  int set = PictureSetFor(dpi);
+  if (!LoadImageSlot(slot, PictureSetPath(path, set).c_str())) {
+    set = kPictureSetPercents[0];
+    if (!LoadImageSlot(slot, path)) return nullptr;
+  }
+  const int width = SideAtDpi(ImageSlotWidth(slot), set, dpi);
+  const int height = SideAtDpi(ImageSlotHeight(slot), set, dpi);
+  if (width != ImageSlotWidth(slot) || height != ImageSlotHeight(slot))
+    ResizeImageSlot(slot, width, height);
+  return ImageSlotHandle(slot);
+}
 
 void StartImageDecoders() {
   AddImageDecoder(PngDecoder());

@@ -16,6 +16,16 @@ void StartImageDecoders();
 // bitmap or icon handle, 0 on failure.
 HANDLE LoadImageSlot(int slot, const char* path);
 
+// Loads a picture for the widget's scale (WidgetDpi): the 100 % path at
+// 96 DPI, otherwise the same name in the set for the scale, shrunk when the
+// scale lies between two sets; the 100 % picture enlarged when the set lacks
+// it. Overlay pictures keep their key colour exact.
+HANDLE LoadScaledImageSlot(int slot, const char* path);
+
+// Resizes a bitmap slot's picture with the scaling filter; false for an
+// icon, an empty slot or a failed resize (the slot then keeps its picture).
+bool ResizeImageSlot(int slot, int width, int height);
+
 // The same for a picture held in memory: a bitmap file image, an icon file
 // or any listed decoder's format.
 HANDLE CatchImageSlot(int slot, const uint8_t* bytes, size_t size);

@@ -10,6 +10,7 @@
 #include "feed/forecast.h"
 #include "services/controls.h"
 #include "services/dates.h"
+#include "services/widget_scale.h"
 #include "services/windows.h"
 
 namespace {
@@ -48,9 +49,9 @@ void HideWindowNumber(int window) {
 // Reopening the number closes the previous icon window, so each refresh
 // leaves exactly one window per icon behind.
 void OpenIconWindow(const IconPlace& icon) {
-  OpenWindowSlot(icon.window, WindowLeft(kMainWindow) + icon.dx, WindowTop(kMainWindow) + icon.dy,
-                 ImageSlotWidth(icon.image), ImageSlotHeight(icon.image), "", kIconWindowFlags,
-                 WindowHandle(icon.owner));
+  OpenWindowSlot(icon.window, WindowLeft(kMainWindow) + Scaled(icon.dx),
+                 WindowTop(kMainWindow) + Scaled(icon.dy), ImageSlotWidth(icon.image),
+                 ImageSlotHeight(icon.image), "", kIconWindowFlags, WindowHandle(icon.owner));
   const HWND handle = WindowHandle(icon.window);
   if (!handle) return;
   MakeLayered(handle);
@@ -58,8 +59,8 @@ void OpenIconWindow(const IconPlace& icon) {
 }
 
 void LoadIcons(const IconChoice& icons, bool withBigIcon) {
-  if (withBigIcon && icons.bigIcon) LoadImageSlot(kDayIconImage, icons.bigIcon);
-  if (icons.smallIcon) LoadImageSlot(kSmallIconImage, icons.smallIcon);
+  if (withBigIcon && icons.bigIcon) LoadScaledImageSlot(kDayIconImage, icons.bigIcon);
+  if (icons.smallIcon) LoadScaledImageSlot(kSmallIconImage, icons.smallIcon);
 }
 
 void UpdateToday() {
@@ -80,7 +81,7 @@ void UpdateToday() {
 
   OpenIconWindow(kDayIcon);
   HideWindowNumber(kDayIcon.window);
-  LoadImageSlot(kNightIconImage, kNightIconFile);
+  LoadScaledImageSlot(kNightIconImage, kNightIconFile);
   OpenIconWindow(kNightIcon);
   HideWindowNumber(kNightIcon.window);
 

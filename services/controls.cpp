@@ -419,3 +419,8 @@ void ReleaseControlServices() {
   for (const SharedBrush& shared : brushes) DeleteObject(shared.brush);
   brushes.clear();
 }
+
+void PlaceControl(int number, int x, int y, int width, int height) {
+  HWND control = ControlHandle(number);
+  if (control) SetWindowPos(control, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}

@@ -38,5 +38,9 @@ void SetControlColour(int number, int which, int colour);
 // 0 when the number holds no control.
 HWND ControlHandle(int number);
 
+// Moves and sizes a control within its window, without restacking;
+// nothing for an empty number.
+void PlaceControl(int number, int x, int y, int width, int height);
+
 // Destroys every control and its shared brushes (shutdown).
 void ReleaseControlServices();

@@ -56,6 +56,7 @@ const int kTrayIconImage = 90;
 // Fonts.
 const int kLargeFont = 86;  // Tahoma 13 pt
 const int kSmallFont = 87;  // Tahoma 10 pt
+const int kScaledGuiFont = 93;  // the control default font, above 100 % only
 
 // Files, tray, menu, timers, documents.
 const int kCityListFile = 0;

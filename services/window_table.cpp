@@ -6,9 +6,11 @@
 #include <vector>
 
 #include "services/critical_section.h"
+#include "services/dpi_lookup.h"
 #include "services/slot_table.h"
 #include "services/window_events.h"
 #include "services/window_table.h"
+#include "services/widget_scale.h"
 
 namespace {
 
@@ -214,7 +216,8 @@ bool OpenWindowSlot(int number, int x, int y, int width, int height, const char*
   if (!RegisterWindowClass(number)) return false;
   WindowShape shape = ShapeFromFlags(flags);
   RECT outer = {0, 0, width, height};
-  AdjustWindowRectEx(&outer, shape.style, FALSE, shape.exStyle);
+  // The frame of the widget's scale: on a per-monitor screen it need not be the system's.
+  AdjustWindowRectForDpi(&outer, shape.style, shape.exStyle, WidgetDpi());
   int outerWidth = outer.right - outer.left;
   int outerHeight = outer.bottom - outer.top;
   int left = x;

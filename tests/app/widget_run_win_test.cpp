@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <filesystem>
@@ -20,6 +21,18 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+// The widget at the system DPI (the prefix's LogPixels).
+int ScreenDpi() {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+  ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
+int AtScale(int pixels) {
+  return MulDiv(pixels, ScreenDpi(), 96);
+}
 
 // --- Files ---------------------------------------------------------------------
 
@@ -372,6 +385,141 @@ TEST_F(WidgetRun, CloseRequestToTheClockOverlayClosesOnlyIt) {
   Sleep(300);
   EXPECT_FALSE(widget_.Ended());
   EXPECT_TRUE(widget_.Visible(55));
+}
+
+// --- At another display scale --------------------------------------------------
+// WidgetAtScale runs in a prefix of its own whose system DPI is not 96
+// (NIMBREL_WINE_DPI, see README); at 96 DPI it has nothing to check.
+
+// "Resources/base.png" as the set for this DPI holds it.
+std::string InSet(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return path.substr(0, slash + 1) + std::to_string(ScreenDpi() * 100 / 96) + "/" +
+         path.substr(slash + 1);
+}
+
+class WidgetAtScale : public WidgetRun {
+ protected:
+  void SetUp() override {
+    if (ScreenDpi() == 96) GTEST_SKIP() << "needs a prefix whose DPI is not 96";
+    WidgetRun::SetUp();
+  }
+
+  // The client rectangle of a control in its window's client coordinates.
+  RECT ControlRect(int window, int control) const {
+    RECT r{};
+    HWND handle = GetDlgItem(widget_.Window(window), control);
+    GetWindowRect(handle, &r);
+    MapWindowPoints(nullptr, widget_.Window(window), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+  }
+};
+
+TEST_F(WidgetAtScale, EveryWindowControlAndOffsetTakesTheScale) {
+  StartShown();
+  EXPECT_EQ(main_.left, GetSystemMetrics(SM_CXSCREEN) / 2 - AtScale(150));
+  EXPECT_EQ(main_.top, AtScale(40));
+  EXPECT_EQ(main_.right - main_.left, AtScale(306));
+  EXPECT_EQ(main_.bottom - main_.top, AtScale(194));
+  struct Place {
+    int window, dx, dy;
+    const char* picture;
+  } places[] = {
+      {56, 3, 200, "Resources/forecast.png"},     {61, 3, 200, "Resources/forecast.png"},
+      {57, 22, -25, "Resources/flip_bg.png"},     {58, 151, -25, "Resources/flip_bg.png"},
+      {59, 0, 0, "Resources/base.png"},           {60, 95, 110, nullptr},
+      {62, 42, 180, "Weather/weather_2_min.png"}, {68, 140, 140, "Weather/cloud_4.png"},
+  };
+  for (const Place& p : places) {
+    SCOPED_TRACE(p.window);
+    RECT r = widget_.Rect(p.window);
+    // Cloud 68 drifts sideways from its start: only its row is fixed.
+    if (p.window != 68) {
+      EXPECT_EQ(r.left, main_.left + AtScale(p.dx));
+    }
+    EXPECT_EQ(r.top, main_.top + AtScale(p.dy));
+    if (!p.picture) continue;
+    EXPECT_EQ(r.right - r.left, PngSize(InSet(p.picture)).cx);
+    EXPECT_EQ(r.bottom - r.top, PngSize(InSet(p.picture)).cy);
+    EXPECT_EQ(r.right - r.left, AtScale(PngSize(p.picture).cx));
+  }
+  const RECT town = ControlRect(59, 20), wind = ControlRect(59, 24), today = ControlRect(61, 26);
+  EXPECT_EQ(town.left, AtScale(10));
+  EXPECT_EQ(town.top, AtScale(105));
+  EXPECT_EQ(town.right - town.left, AtScale(100));
+  EXPECT_EQ(wind.bottom - wind.top, AtScale(15));
+  EXPECT_EQ(today.left, AtScale(30));
+  EXPECT_EQ(ControlRect(59, 85).left, AtScale(219));
+}
+
+TEST_F(WidgetAtScale, DragAndRightPressWorkAndTheCityWindowTakesTheScale) {
+  StartShown();
+  const POINT from = OnThePlate(main_);
+  MoveMouse(from.x, from.y);
+  SendMouse(MOUSEEVENTF_LEFTDOWN);
+  Sleep(300);
+  for (int step = 1; step <= 10; ++step) MoveMouse(from.x + 12 * step, from.y + 7 * step);
+  Sleep(100);
+  SendMouse(MOUSEEVENTF_LEFTUP);
+  // Under load the move loop may drop the last steps: any move will do.
+  ASSERT_TRUE(widget_.WaitUntil([&] { return widget_.Rect(55).left > main_.left + 40; }, 3000));
+  Sleep(300);
+  main_ = widget_.Rect(55);
+  const RECT flip = widget_.Rect(58), plate = widget_.Rect(56);
+  EXPECT_EQ(flip.left, main_.left + AtScale(151));
+  EXPECT_EQ(flip.top, main_.top + AtScale(-25));
+  EXPECT_EQ(plate.top, main_.top + AtScale(200));
+
+  HWND list = OpenCityList();
+  ASSERT_NE(list, nullptr);
+  RECT client{};
+  GetClientRect(widget_.Window(91), &client);
+  EXPECT_EQ(client.right, AtScale(200));
+  // A window taller than the screen is cut to it (200 % on a 768-pixel screen).
+  const RECT window = widget_.Rect(91);
+  const int frame = (window.bottom - window.top) - client.bottom;
+  EXPECT_EQ(client.bottom, std::min(AtScale(400) + frame, GetSystemMetrics(SM_CYSCREEN)) - frame);
+  RECT outer{};
+  GetWindowRect(list, &outer);
+  EXPECT_EQ(outer.right - outer.left, AtScale(190));
+}
+
+// Wine gives every monitor one DPI, so a move to another monitor is shown by
+// sending what the system sends then.
+TEST_F(WidgetRun, ADpiChangeRescalesEveryWindowAndEndsTheClouds) {
+  StartShown();
+  const int from = ScreenDpi(), to = from == 96 ? 144 : 96;
+  // The hook that takes the message is installed after the clouds show.
+  ASSERT_TRUE(widget_.WaitUntil(
+      [&] {
+        widget_.SendDpiChanged(to);
+        return widget_.Rect(55).right - main_.left == MulDiv(306, to, 96);
+      },
+      5000));
+  RECT moved = widget_.Rect(55);
+  EXPECT_EQ(moved.left, main_.left);
+  EXPECT_EQ(moved.top, main_.top);
+  EXPECT_EQ(moved.right - moved.left, MulDiv(306, to, 96));
+  EXPECT_EQ(moved.bottom - moved.top, MulDiv(194, to, 96));
+  RECT overlay = widget_.Rect(59);
+  EXPECT_TRUE(EqualRect(&moved, &overlay));
+  const RECT plate = widget_.Rect(56), icon = widget_.Rect(63);
+  EXPECT_EQ(plate.left - moved.left, MulDiv(3, to, 96));
+  EXPECT_EQ(plate.top - moved.top, MulDiv(200, to, 96));
+  EXPECT_EQ(plate.right - plate.left, MulDiv(300, to, 96));
+  EXPECT_EQ(icon.right - icon.left, MulDiv(48, to, 96));
+  EXPECT_EQ(icon.left - moved.left, MulDiv(200, to, 96));
+  RECT town{};
+  GetWindowRect(GetDlgItem(widget_.Window(59), 20), &town);
+  EXPECT_EQ(town.left - moved.left, MulDiv(10, to, 96));
+  EXPECT_EQ(town.bottom - town.top, MulDiv(20, to, 96));
+  for (int cloud = 64; cloud <= 68; ++cloud) EXPECT_FALSE(widget_.Visible(cloud)) << cloud;
+
+  widget_.SendDpiChanged(from);
+  RECT back = widget_.Rect(55), plateBack = widget_.Rect(56);
+  EXPECT_TRUE(EqualRect(&back, &main_));
+  EXPECT_EQ(plateBack.top - back.top, MulDiv(200, from, 96));
+  EXPECT_FALSE(widget_.Ended());
 }
 
 // Refuses to create the main window, as a system out of window resources

@@ -4,16 +4,21 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "display/clock_face.h"
 #include "display/font_slots.h"
 #include "display/drawing_surface.h"
 #include "display/images.h"
 #include "display/layered.h"
+#include "display/time_of_day.h"
 #include "services/widget_numbers.h"
 #include "services/controls.h"
+#include "services/widget_scale.h"
 #include "services/windows.h"
 #include "tests/support/png_maker.h"
 #include "tests/support/scratch_dir.h"
@@ -55,22 +60,22 @@ void Pump(int milliseconds) {
   }
 }
 
-// The screen area as top-down 0xAARRGGBB-ordered BGRA bytes.
-std::vector<uint8_t> CaptureScreen() {
-  std::vector<uint8_t> pixels(kShotWidth * kShotHeight * 4);
+// A screen area as top-down 0xAARRGGBB-ordered BGRA bytes.
+std::vector<uint8_t> CaptureScreen(int left, int top, int width, int height) {
+  std::vector<uint8_t> pixels(width * height * 4);
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
   BITMAPINFO info = {};
   info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = kShotWidth;
-  info.bmiHeader.biHeight = -kShotHeight;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
   HBITMAP shot = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   HGDIOBJ former = SelectObject(memory, shot);
-  BitBlt(memory, 0, 0, kShotWidth, kShotHeight, screen, kShotLeft, kShotTop, SRCCOPY);
+  BitBlt(memory, 0, 0, width, height, screen, left, top, SRCCOPY);
   GdiFlush();
   memcpy(pixels.data(), bits, pixels.size());
   SelectObject(memory, former);
@@ -78,6 +83,10 @@ std::vector<uint8_t> CaptureScreen() {
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
   return pixels;
+}
+
+std::vector<uint8_t> CaptureScreen() {
+  return CaptureScreen(kShotLeft, kShotTop, kShotWidth, kShotHeight);
 }
 
 uint32_t ShotPixel(const std::vector<uint8_t>& shot, int screenX, int screenY) {
@@ -194,6 +203,110 @@ TEST(WidgetPicture, PlatesCardsTextsAndIconsComposeIntoOneWidget) {
   ReleaseControlServices();
   FreeAllImageSlots();
   FreeAllFontSlots();
+  SetCurrentDirectoryA(previous);
+}
+
+// --- At another display scale (a prefix whose DPI is not 96) ---------------
+
+int ScreenDpi() {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+  ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
+// A slot's pixel at (x, y) from the top, colour bytes only, and its alpha.
+uint32_t SlotPixel(int slot, int x, int y, unsigned* alpha) {
+  DIBSECTION section = {};
+  GetObjectA(ImageSlotHandle(slot), sizeof section, &section);
+  const uint8_t* row = static_cast<const uint8_t*>(section.dsBm.bmBits) +
+                       (section.dsBm.bmHeight - 1 - y) * section.dsBm.bmWidthBytes;
+  uint32_t value = 0;
+  memcpy(&value, row + x * 4, 4);
+  *alpha = value >> 24;
+  return value & 0xFFFFFF;
+}
+
+const int kBackdropRed = 86, kBackdropGreen = 122, kBackdropBlue = 168;
+
+// Pixels of the slot that the screen at (left, top) does not show, presented
+// at full opacity over the backdrop (allowing the compositor's rounding).
+int Mismatches(const std::vector<uint8_t>& shot, int shotWidth, int slot, int left, int top) {
+  const int backdrop[3] = {kBackdropBlue, kBackdropGreen, kBackdropRed};
+  int wrong = 0;
+  for (int y = 0; y < ImageSlotHeight(slot); ++y)
+    for (int x = 0; x < ImageSlotWidth(slot); ++x) {
+      unsigned alpha = 0;
+      const uint32_t colour = SlotPixel(slot, x, y, &alpha);
+      const uint8_t* seen = &shot[((top + y) * shotWidth + left + x) * 4];
+      bool off = false;
+      for (int c = 0; c < 3; ++c) {
+        const int own = static_cast<int>((colour >> (8 * c) & 0xFF) * alpha + 127) / 255;
+        const int expected = own + backdrop[c] * (255 - static_cast<int>(alpha)) / 255;
+        off = off || std::abs(seen[c] - expected) > 2;
+      }
+      wrong += off;
+    }
+  return wrong;
+}
+
+TEST(WidgetPictureAtScale, BasePlateAndAClockDigitAreTheRenderedSetPixelForPixel) {
+  const int dpi = ScreenDpi();
+  if (dpi == 96) GTEST_SKIP() << "needs a prefix whose DPI is not 96";
+  char previous[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, previous);
+  ASSERT_TRUE(SetCurrentDirectoryA((StagedDirectory() + "\\app").c_str()));
+  StartImageDecoders();
+  SetWidgetDpi(dpi);
+  const std::string set = std::to_string(dpi * 100 / 96);
+  const int kRendered = 40, kStretched = 41;
+  ASSERT_NE(LoadScaledImageSlot(kBaseImage, "Resources/base.png"), nullptr);
+  ASSERT_NE(LoadImageSlot(kRendered, ("Resources/" + set + "/base.png").c_str()), nullptr);
+  ASSERT_NE(LoadImageSlot(kStretched, "Resources/base.png"), nullptr);
+  ASSERT_TRUE(ResizeImageSlot(kStretched, ScaledPixels(306, dpi), ScaledPixels(194, dpi)));
+  EXPECT_EQ(ImageSlotWidth(kBaseImage), ScaledPixels(306, dpi));
+  char path[32];
+  for (int digit = 0; digit <= 9; ++digit) {
+    snprintf(path, sizeof path, "Digits/%d.png", digit);
+    LoadScaledImageSlot(kFirstDigitImage + digit, path);
+  }
+
+  const int width = ImageSlotWidth(kBaseImage), height = ImageSlotHeight(kBaseImage);
+  OpenWindowSlot(kBackdrop, X, Y, width, height, "", kHiddenPopup, nullptr);
+  SetWindowBackground(kBackdrop, MakeColour(kBackdropRed, kBackdropGreen, kBackdropBlue));
+  SetWindowHidden(kBackdrop, 0);
+  OpenPresented(kMainWindow, X, Y, kBaseImage, 255, -1);
+  SetWindowHidden(kMainWindow, 0);
+  Pump(300);
+  const std::vector<uint8_t> plate = CaptureScreen(X, Y, width, height);
+  OpenPresented(kClockOverlay, X, Y, kBaseImage, 255, kMainWindow);
+  SwitchToColourKey(kClockOverlay);
+  SetWindowHidden(kClockOverlay, 0);
+  Pump(300);
+  const int hourTens = ClockDigitsOf(TimeOfDayText(CurrentDate())).cell[0];
+  RedrawClock();
+  Pump(300);
+  const std::vector<uint8_t> shot = CaptureScreen(X, Y, width, height);
+
+  // The plate is the rendered set exactly, which a stretched 100 % plate is not.
+  EXPECT_EQ(Mismatches(plate, width, kRendered, 0, 0), 0);
+  EXPECT_GT(Mismatches(plate, width, kStretched, 0, 0), width);
+  // The hour tens' card sits at its scaled place with the card's own pixels
+  // (its key pixels show the plate instead, so only the card's middle).
+  const int card = kFirstDigitImage + hourTens;
+  unsigned alpha = 0;
+  int wrong = 0;
+  for (int y = ScaledPixels(20, dpi); y < ScaledPixels(60, dpi); ++y)
+    for (int x = ScaledPixels(6, dpi); x < ScaledPixels(40, dpi); ++x) {
+      uint32_t seen = 0;
+      memcpy(&seen, &shot[(y * width + ScaledPixels(37, dpi) + x) * 4], 4);
+      wrong += (seen & 0xFFFFFF) != SlotPixel(card, x, y, &alpha);
+    }
+  EXPECT_EQ(wrong, 0);
+
+  CloseAllWindowSlots();
+  FreeAllImageSlots();
+  SetWidgetDpi(kBaseDpi);
   SetCurrentDirectoryA(previous);
 }
 

@@ -113,6 +113,12 @@ HWND Widget::Window(int number) const {
   return FindProcessWindow(process_.dwProcessId, "WindowClass_" + std::to_string(number));
 }
 
+void Widget::SendDpiChanged(int dpi) const {
+  DWORD_PTR answer = 0;
+  SendMessageTimeoutA(Window(55), 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi, dpi), 0, SMTO_BLOCK,
+                      10000, &answer);
+}
+
 HWND Widget::Menu() const {
   HWND menu = FindProcessWindow(process_.dwProcessId, "#32768");
   return menu && IsWindowVisible(menu) ? menu : nullptr;
@@ -205,7 +211,10 @@ void PressKey(WORD key) {
 }
 
 POINT OnThePlate(const RECT& main) {
-  return {main.left + 150, main.top + 95};
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+  ReleaseDC(nullptr, screen);
+  return {main.left + MulDiv(150, dpi, 96), main.top + MulDiv(95, dpi, 96)};
 }
 
 std::vector<HWND> TrayIconWindows() {

@@ -64,6 +64,8 @@ class Widget {
   HANDLE Process() const { return process_.hProcess; }
 
   HWND Window(int number) const;
+  // What the system sends when the main window reaches a monitor of that DPI.
+  void SendDpiChanged(int dpi) const;
   HWND Menu() const;
   bool Visible(int number) const;
   RECT Rect(int number) const;
