@@ -4,8 +4,9 @@
 // overlays; text controls 20-27 and the four image controls in two Tahoma
 // fonts; one blocking loopback GET of the feed; icon windows 60, 62 and 63;
 // show; then the five clouds, the tray icon and the one-second clock timer.
-// Plates are solid, of the real pictures' sizes read from their headers: no
-// picture is decoded, no settings read, no feed parsed. scripts/bench runs it
+// Plates are solid, of the real pictures' sizes read from their headers (of
+// the set for the system DPI, every figure at the widget's scale): no picture
+// is decoded, no settings read, no feed parsed. scripts/bench runs it
 // beside the widget, from the widget's staged working directory.
 #include <windows.h>
 #include <winsock.h>
@@ -16,8 +17,10 @@
 #include <string>
 
 #include "app/widget_layout.h"
+#include "display/picture_sets.h"
 #include "display/pixels.h"
 #include "services/widget_numbers.h"
+#include "services/widget_scale.h"
 #include "tools/bench/solid_plate.h"
 
 namespace {
@@ -89,20 +92,30 @@ const char* CloudPicture(int image) {
 }
 
 HWND windows[kCityWindow + 1];
+int mainLeft, mainTop;
 HFONT largeFont, smallFont;
 HBRUSH keyBrush;
 
 // Width and height from the PNG's header chunk: no decoding.
-Size PictureSize(const char* path) {
+Size HeaderSize(const std::string& path) {
   Size size;
   unsigned char head[24];
-  FILE* file = std::fopen(path, "rb");
+  FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) return size;
   if (std::fread(head, 1, sizeof head, file) == sizeof head) {
     size.width = head[16] << 24 | head[17] << 16 | head[18] << 8 | head[19];
     size.height = head[20] << 24 | head[21] << 16 | head[22] << 8 | head[23];
   }
   std::fclose(file);
+  return size;
+}
+
+// The size the widget gives a picture at its scale, from the set it loads.
+Size PictureSize(const char* path) {
+  const int percent = PictureSetFor(WidgetDpi());
+  Size size = HeaderSize(PictureSetPath(path, percent));
+  size.width = SideAtDpi(size.width, percent, WidgetDpi());
+  size.height = SideAtDpi(size.height, percent, WidgetDpi());
   return size;
 }
 
@@ -134,7 +147,9 @@ void RegisterClassOf(int number) {
 }
 
 // Hidden, borderless, layered after creation and presented, as the widget's.
-HWND OpenLayered(int number, int x, int y, Size size, int owner, const char* title, int opacity) {
+// At its offset (96-DPI pixels) from the main window's opening place.
+HWND OpenLayered(int number, int dx, int dy, Size size, int owner, const char* title, int opacity) {
+  const int x = mainLeft + Scaled(dx), y = mainTop + Scaled(dy);
   RegisterClassOf(number);
   char name[32];
   std::snprintf(name, sizeof name, "WindowClass_%d", number);
@@ -154,9 +169,9 @@ void SwitchToColourKey(HWND window) {
 
 HWND AddStatic(HWND parent, int number, int x, int y, int width, int height, const char* text,
                DWORD style) {
-  HWND control = CreateWindowExA(0, "Static", text, style, x, y, width, height, parent,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(number)),
-                                 GetModuleHandleA(nullptr), nullptr);
+  HWND control = CreateWindowExA(
+      0, "Static", text, style, Scaled(x), Scaled(y), Scaled(width), Scaled(height), parent,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(number)), GetModuleHandleA(nullptr), nullptr);
   SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
                TRUE);
   return control;
@@ -214,20 +229,22 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   WSADATA data;
   WSAStartup(MAKEWORD(1, 1), &data);
   keyBrush = CreateSolidBrush(static_cast<COLORREF>(KeyColour));
+  HDC screen = GetDC(nullptr);
+  SetWidgetDpi(GetDeviceCaps(screen, LOGPIXELSY));
+  ReleaseDC(nullptr, screen);
   const Size base = PictureSize("Resources/base.png");
   const Size forecast = PictureSize("Resources/forecast.png");
   const Size flip = PictureSize("Resources/flip_bg.png");
 
-  const int left = MainWindowOpeningLeft(GetSystemMetrics(SM_CXSCREEN));
-  const int top = kMainWindowTop;
-  OpenLayered(kMainWindow, left, top, base, 0, "Погода", kMainOpacity);
-  OpenLayered(kForecastWindow, left + 3, top + 200, forecast, kMainWindow, "6", kOpaque);
-  SwitchToColourKey(
-      OpenLayered(kForecastOverlay, left + 3, top + 200, forecast, kForecastWindow, "6", kOpaque));
+  mainLeft = MainWindowOpeningLeft(GetSystemMetrics(SM_CXSCREEN));
+  mainTop = Scaled(kMainWindowTop);
+  OpenLayered(kMainWindow, 0, 0, base, 0, "Погода", kMainOpacity);
+  OpenLayered(kForecastWindow, 3, 200, forecast, kMainWindow, "6", kOpaque);
+  SwitchToColourKey(OpenLayered(kForecastOverlay, 3, 200, forecast, kForecastWindow, "6", kOpaque));
   AddTexts(windows[kForecastOverlay], kForecastTexts, 2);
-  OpenLayered(kLeftFlipWindow, left + 22, top - 25, flip, kMainWindow, "6", kOpaque);
-  OpenLayered(kRightFlipWindow, left + 151, top - 25, flip, kLeftFlipWindow, "", kOpaque);
-  SwitchToColourKey(OpenLayered(kClockOverlay, left, top, base, kRightFlipWindow, "Test", kOpaque));
+  OpenLayered(kLeftFlipWindow, 22, -25, flip, kMainWindow, "6", kOpaque);
+  OpenLayered(kRightFlipWindow, 151, -25, flip, kLeftFlipWindow, "", kOpaque);
+  SwitchToColourKey(OpenLayered(kClockOverlay, 0, 0, base, kRightFlipWindow, "Test", kOpaque));
   for (int i = 0; i < 4; ++i)
     AddStatic(windows[kClockOverlay], kFirstDigitImageControl + i, kDigitX[i], kDigitTop,
               kDigitWidth, kDigitHeight, "", WS_CHILD | WS_VISIBLE | SS_NOTIFY);
@@ -237,15 +254,14 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
   FetchFeed();
   for (const IconPlace& icon : kIcons)
-    OpenLayered(icon.window, left + icon.dx, top + icon.dy, PictureSize(icon.picture), icon.owner,
-                "", kOpaque);
+    OpenLayered(icon.window, icon.dx, icon.dy, PictureSize(icon.picture), icon.owner, "", kOpaque);
   for (int number : {kMainWindow, kForecastWindow, kLeftFlipWindow, kRightFlipWindow, kClockOverlay,
                      kForecastOverlay, kDayIconWindow, kTodayIconWindow, kTomorrowIconWindow})
     ShowWindow(windows[number], SW_SHOWNORMAL);
 
   for (const CloudOpening& cloud : kCloudOpenings)
-    OpenLayered(cloud.window, left + cloud.dx, top + cloud.dy,
-                PictureSize(CloudPicture(cloud.image)), kForecastOverlay, "", kOpaque);
+    OpenLayered(cloud.window, cloud.dx, cloud.dy, PictureSize(CloudPicture(cloud.image)),
+                kForecastOverlay, "", kOpaque);
   for (const CloudOpening& cloud : kCloudOpenings) ShowWindow(windows[cloud.window], SW_SHOWNORMAL);
   AddTrayIcon(windows[kMainWindow]);
   SetTimer(windows[kMainWindow], kClockTimer, kClockPeriodMs, nullptr);
