@@ -11,6 +11,7 @@
 #include "app/feed_gateway_launch.h"
 #include "app/following.h"
 #include "app/saved_place.h"
+#include "app/startup_report.h"
 #include "app/settings_names.h"
 #include "app/start_folder.h"
 #include "app/system_notices.h"
@@ -246,30 +247,44 @@ void RescaleWidget(int dpi) {
 }
 
 void StartWidget() {
+  MarkStartupStep("entry");
   // A second start of this program (autostart and a click on a shortcut)
   // leaves before it shows, asks or writes anything.
   if (!ClaimSoleInstance(kInstanceLockPrefix)) ExitProcess(0);
   EnterProgramFolderWhenNeeded();
+  MarkStartupStep("instance_and_folder");
   StartServices();
+  MarkStartupStep("services");
   StartFeedGateway();
+  MarkStartupStep("gateway");
   ClearForecast();
   TakeOpeningScale();
   LoadPlatePictures();
+  MarkStartupStep("plate_pictures");
   ReadCityCode();
+  MarkStartupStep("settings");
   // Without the main window there is nothing to show, to drag or to leave
   // through: the loop could never end, so the widget ends at once instead.
   if (!OpenMainWindow()) ShutdownWidget();
+  MarkStartupStep("main_window");
   OpenForecastPlates();
   OpenClockPlates();
+  MarkStartupStep("plates_and_controls");
   StyleTexts();
+  MarkStartupStep("fonts");
   RefreshWeather();  // its panel update shows the widget
+  MarkStartupStep("first_refresh_shown");
   OpenClouds();
+  MarkStartupStep("clouds");
   AddTrayMenu();
+  MarkStartupStep("tray");
   Application.mainWindowHandle = WindowHandle(kMainWindow);
   SetWindowHook(WidgetWindowHook);
   SetTimer(Application.mainWindowHandle, kRefreshTimerId, kRefreshPeriodMs, RefreshWeather);
   StartWindowTimer(kMainWindow, kClockTimer, kClockPeriodMs);
   StartCloudDrifts();
+  MarkStartupStep("timers_and_drifts");
+  WriteStartupReport();
   RunEventLoop();
   ShutdownWidget();
 }

@@ -46,13 +46,23 @@ void HideWindowNumber(int window) {
   SetWindowHidden(window, 1);
 }
 
-// Reopening the number closes the previous icon window, so each refresh
-// leaves exactly one window per icon behind.
+// An icon window still open for its owner takes the new picture where a
+// reopened one would stand, at the picture's size: closing and opening four
+// windows every refresh cost a third of the refresh. Otherwise, or when
+// there is no picture to present, the number is opened anew (closing the
+// window it held), so each refresh leaves exactly one window per icon.
 void OpenIconWindow(const IconPlace& icon) {
-  OpenWindowSlot(icon.window, WindowLeft(kMainWindow) + Scaled(icon.dx),
-                 WindowTop(kMainWindow) + Scaled(icon.dy), ImageSlotWidth(icon.image),
-                 ImageSlotHeight(icon.image), "", kIconWindowFlags, WindowHandle(icon.owner));
-  const HWND handle = WindowHandle(icon.window);
+  const int x = WindowLeft(kMainWindow) + Scaled(icon.dx);
+  const int y = WindowTop(kMainWindow) + Scaled(icon.dy);
+  HWND handle = WindowHandle(icon.window);
+  if (handle && GetWindow(handle, GW_OWNER) == WindowHandle(icon.owner)) {
+    PlaceWindow(icon.window, x, y, KeepValue, KeepValue);
+    // Without a picture a reopened window would show nothing: so must this.
+    if (PresentLayered(handle, icon.image, 255)) return;
+  }
+  OpenWindowSlot(icon.window, x, y, ImageSlotWidth(icon.image), ImageSlotHeight(icon.image), "",
+                 kIconWindowFlags, WindowHandle(icon.owner));
+  handle = WindowHandle(icon.window);
   if (!handle) return;
   MakeLayered(handle);
   PresentLayered(handle, icon.image, 255);

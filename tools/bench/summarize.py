@@ -3,8 +3,14 @@
 Markdown table the README shows: summarize.py FIGURES RUNS."""
 import statistics, sys
 values = {}
+steps, memory = {}, {}
 for line in open(sys.argv[1]):
-    kind, figure, value = line.split()
+    fields = line.split()
+    if fields[0] == "widget_report":
+        _, what, name, value = fields
+        (steps if what == "step" else memory).setdefault(name, []).append(float(value))
+        continue
+    kind, figure, value = fields
     values.setdefault((kind, figure), []).append(float(value))
 def median(kind, figure):
     v = values.get((kind, figure))
@@ -37,3 +43,19 @@ for name, figure, unit, compare, goal in rows:
     f, t = median("floor", figure), median("floor_timer", figure)
     print(f"| {name} | {cell(w, unit)} | {cell(s, unit)} | {versus(compare, w, s)} "
           f"| {cell(f, unit)} | {cell(t, unit)} | {versus(compare, w, f)} | {goal} |")
+
+if steps:
+    print("\nthe widget's start-up steps (ms since its entry point, medians; each row ends a step)\n")
+    print("| step | at | step alone |")
+    print("|---|---|---|")
+    before = 0.0
+    for name, v in steps.items():
+        at = statistics.median(v)
+        print(f"| {name} | {at:.1f} ms | {at - before:.1f} ms |")
+        before = at
+if memory:
+    print("\nthe widget's memory by kind after start-up (medians)\n")
+    print("| kind | MB |")
+    print("|---|---|")
+    for name, v in memory.items():
+        print(f"| {name.replace('_', ' ')} | {statistics.median(v) / 1048576:.2f} |")
