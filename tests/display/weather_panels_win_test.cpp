@@ -153,9 +153,8 @@ TEST_F(WeatherPanels, UnknownSkyKeepsThePicturesOfTheLastMatch) {
   EXPECT_EQ(ImageSlotHandle(kDayIconImage), big);
   ExpectShows(kDayIconWindow, "Weather/weather_2.png");
   ExpectShows(kTodayIconWindow, "Weather/weather_2_min.png");
-  // Still a fresh window, presented from the kept picture.
-  EXPECT_NE(WindowHandle(kDayIconWindow), firstWindow);
-  EXPECT_FALSE(IsWindow(firstWindow));
+  // The same window, presented again from the kept picture.
+  EXPECT_EQ(WindowHandle(kDayIconWindow), firstWindow);
 }
 
 TEST_F(WeatherPanels, NoMatchSinceStartUpLeavesEmptyIconWindows) {
@@ -225,20 +224,24 @@ TEST_F(WeatherPanels, IconWindowsSitAtTheirOffsetsWithTheirOwners) {
   EXPECT_TRUE(Visible(kTomorrowIconWindow));
 }
 
-TEST_F(WeatherPanels, EachUpdateReplacesTheIconWindows) {
+// An icon window still open is given the new picture rather than closed and
+// opened again; one that was closed is opened anew, for its owner.
+TEST_F(WeatherPanels, EachUpdateKeepsOneWindowPerIconWithTheNewPicture) {
   SetSky(1, "Ливень", "Ясно");
   Refresh();
   const HWND before[] = {WindowHandle(kDayIconWindow), WindowHandle(kNightIconWindow),
                          WindowHandle(kTodayIconWindow), WindowHandle(kTomorrowIconWindow)};
+  CloseWindowSlot(kTomorrowIconWindow);
+  SetSky(1, "Без осадков", "Ясно");
   Refresh();
   const HWND after[] = {WindowHandle(kDayIconWindow), WindowHandle(kNightIconWindow),
                         WindowHandle(kTodayIconWindow), WindowHandle(kTomorrowIconWindow)};
-  for (int i = 0; i < 4; ++i) {
-    EXPECT_NE(after[i], nullptr);
-    EXPECT_NE(after[i], before[i]);
-    EXPECT_FALSE(IsWindow(before[i]));
-  }
-  ExpectShows(kDayIconWindow, "Weather/weather_18.png");
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(after[i], before[i]);
+  ASSERT_NE(after[3], nullptr);
+  EXPECT_NE(after[3], before[3]);
+  EXPECT_EQ(GetWindow(after[3], GW_OWNER), WindowHandle(kForecastOverlay));
+  ExpectShows(kDayIconWindow, "Weather/sun.png");
+  ExpectShows(kTodayIconWindow, "Weather/sun_min.png");
 }
 
 }  // namespace
