@@ -7,6 +7,7 @@
 
 #include "app/application_state.h"
 #include "app/autostart_choice.h"
+#include "app/city_chooser.h"
 #include "app/event_loop.h"
 #include "app/feed_gateway_launch.h"
 #include "app/following.h"
@@ -244,6 +245,8 @@ void RescaleWidget(int dpi) {
   UpdateWeatherPanels(3);
   ForgetDrawnClock();
   RedrawClock();
+  // An open city window is made again at the new scale, its list re-read.
+  if (WindowHandle(kCityWindow)) OpenCityWindow();
 }
 
 void StartWidget() {

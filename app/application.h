@@ -8,7 +8,8 @@
 
 // Takes another display scale (the main window reached a monitor of that
 // DPI): reloads the pictures of the new set, resizes and re-places every
-// window and control, remakes the fonts and redraws. The clouds end at once.
+// window and control (an open city window is opened afresh), remakes the
+// fonts and redraws. The clouds end at once.
 void RescaleWidget(int dpi);
 
 // Releases every service and ends the process with exit code 0.
