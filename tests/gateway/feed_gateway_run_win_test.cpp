@@ -3,7 +3,6 @@
 // from outside.
 #include <windows.h>
 #include <winsock.h>
-#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -308,19 +307,6 @@ std::string ControlText(DWORD pid, int window, int control) {
   return text;
 }
 
-// The processes `parent` started with this executable name.
-std::vector<DWORD> ChildrenNamed(DWORD parent, const char* name) {
-  std::vector<DWORD> found;
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  PROCESSENTRY32 entry{};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
-    if (entry.th32ParentProcessID == parent && lstrcmpiA(entry.szExeFile, name) == 0)
-      found.push_back(entry.th32ProcessID);
-  CloseHandle(snapshot);
-  return found;
-}
-
 void EndProcess(DWORD id) {
   HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
   if (!process) return;
@@ -359,7 +345,7 @@ TEST_F(GatewayRun, TheWidgetStartsItsGatewayAndShowsTheMappedForecast) {
   }
   std::vector<std::string> texts;
   for (int control : {21, 22, 24, 25}) texts.push_back(ControlText(widget.Id(), 59, control));
-  const std::vector<DWORD> gateways = ChildrenNamed(widget.Id(), "nimbrel-feed.exe");
+  const std::vector<DWORD> gateways = ChildProcessesNamed(widget.Id(), "nimbrel-feed.exe");
   widget.End();
   for (DWORD id : gateways) EndProcess(id);
   ASSERT_TRUE(shown) << "the panels never showed the town";
@@ -449,7 +435,7 @@ TEST_F(GatewayRun, TheWidgetShowsTheWeatherThroughNginxServingTheWriteDir) {
   }
   std::vector<std::string> texts;
   for (int control : {21, 22, 24, 25}) texts.push_back(ControlText(widget.Id(), 59, control));
-  const std::vector<DWORD> gateways = ChildrenNamed(widget.Id(), "nimbrel-feed.exe");
+  const std::vector<DWORD> gateways = ChildProcessesNamed(widget.Id(), "nimbrel-feed.exe");
   widget.End();
   for (DWORD id : gateways) EndProcess(id);
   ASSERT_TRUE(shown) << "the panels never showed the town";
