@@ -307,6 +307,32 @@ std::string ControlText(DWORD pid, int window, int control) {
   return text;
 }
 
+// The widget's working directory staged from the built program's folder,
+// with Moscow saved.
+void StageWidgetForMoscow(const fs::path& app) {
+  for (const char* folder : {"Digits", "Resources", "Weather"})
+    fs::copy(app / folder, folder, fs::copy_options::recursive);
+  fs::copy(app / "NimbrelCodSity.txt", "NimbrelCodSity.txt");
+  WriteFileBytes("inform.ini", "ID=27612\r\n");
+}
+
+struct PanelsSeen {
+  bool shown = false;
+  std::vector<std::string> texts;  // sky, temperature, wind, humidity
+};
+
+// Waits up to 20 s for window 59 to show Moscow, then reads its texts.
+PanelsSeen WaitForMoscowPanels(DWORD widget) {
+  PanelsSeen seen;
+  for (int waited = 0; waited < 20000 && !seen.shown; waited += 100) {
+    // The panel texts are set one after another, the humidity last.
+    seen.shown = ControlText(widget, 59, 20) == "Москва" && !ControlText(widget, 59, 25).empty();
+    if (!seen.shown) Sleep(100);
+  }
+  for (int control : {21, 22, 24, 25}) seen.texts.push_back(ControlText(widget, 59, control));
+  return seen;
+}
+
 void EndProcess(DWORD id) {
   HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
   if (!process) return;
@@ -325,10 +351,7 @@ TEST_F(GatewayRun, TheWidgetStartsItsGatewayAndShowsTheMappedForecast) {
   }
   ASSERT_TRUE(free) << "port " << kWidgetFeedPort << " is taken";
   const fs::path app = AppDir();
-  for (const char* folder : {"Digits", "Resources", "Weather"})
-    fs::copy(app / folder, folder, fs::copy_options::recursive);
-  fs::copy(app / "NimbrelCodSity.txt", "NimbrelCodSity.txt");
-  WriteFileBytes("inform.ini", "ID=27612\r\n");
+  StageWidgetForMoscow(app);
   // The gateway inherits the widget's environment, so it asks the fake.
   SetEnvironmentVariableA(kUpstreamVariable, upstream_->Url("/v1/forecast").c_str());
   Process widget;
@@ -336,23 +359,16 @@ TEST_F(GatewayRun, TheWidgetStartsItsGatewayAndShowsTheMappedForecast) {
   SetEnvironmentVariableA(kUpstreamVariable, nullptr);
   ASSERT_TRUE(started);
 
-  bool shown = false;
-  for (int waited = 0; waited < 20000 && !shown; waited += 100) {
-    // The panel texts are set one after another, the humidity last.
-    shown =
-        ControlText(widget.Id(), 59, 20) == "Москва" && !ControlText(widget.Id(), 59, 25).empty();
-    if (!shown) Sleep(100);
-  }
-  std::vector<std::string> texts;
-  for (int control : {21, 22, 24, 25}) texts.push_back(ControlText(widget.Id(), 59, control));
+  const PanelsSeen panels = WaitForMoscowPanels(widget.Id());
   const std::vector<DWORD> gateways = ChildProcessesNamed(widget.Id(), "nimbrel-feed.exe");
   widget.End();
   for (DWORD id : gateways) EndProcess(id);
-  ASSERT_TRUE(shown) << "the panels never showed the town";
+  ASSERT_TRUE(panels.shown) << "the panels never showed the town";
   EXPECT_EQ(gateways.size(), 1u);
   EXPECT_EQ(upstream_->Connections(), 1);
-  EXPECT_EQ(texts, (std::vector<std::string>{"Пасмурно, Снег", "-3...-3°C",
-                                             "Вет. западный    4...4m\\c", "Влаж: 88...88 %"}));
+  EXPECT_EQ(panels.texts,
+            (std::vector<std::string>{"Пасмурно, Снег", "-3...-3°C", "Вет. западный    4...4m\\c",
+                                      "Влаж: 88...88 %"}));
 }
 
 // --- Hosting for many users: the widget through stock nginx ---------------
@@ -364,8 +380,8 @@ bool StartUnixProgram(const std::string& commandLine) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process))
+  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process))
     return false;
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
@@ -414,34 +430,25 @@ TEST_F(GatewayRun, TheWidgetShowsTheWeatherThroughNginxServingTheWriteDir) {
   NginxSite nginx;
   nginx.prefix = UnixPath("nginx");
   nginx.port = kWidgetFeedPort;
-  nginx.started = StartUnixProgram("Z:\\bin\\sh " + std::string(kNginxSite) + " start " +
-                                   nginx.prefix + " " + std::to_string(kWidgetFeedPort) + " " +
-                                   UnixPath("site"));
+  nginx.started =
+      StartUnixProgram("Z:\\bin\\sh " + std::string(kNginxSite) + " start " + nginx.prefix + " " +
+                       std::to_string(kWidgetFeedPort) + " " + UnixPath("site"));
   ASSERT_TRUE(nginx.started);
   ASSERT_TRUE(WaitAnswering(kWidgetFeedPort, 10000)) << ReadFileBytes("nginx/error.log");
 
   const fs::path app = AppDir();
-  for (const char* folder : {"Digits", "Resources", "Weather"})
-    fs::copy(app / folder, folder, fs::copy_options::recursive);
-  fs::copy(app / "NimbrelCodSity.txt", "NimbrelCodSity.txt");
-  WriteFileBytes("inform.ini", "ID=27612\r\n");
+  StageWidgetForMoscow(app);
   Process widget;
   ASSERT_TRUE(widget.Start(app / "nimbrel.exe", {}));
-  bool shown = false;
-  for (int waited = 0; waited < 20000 && !shown; waited += 100) {
-    shown =
-        ControlText(widget.Id(), 59, 20) == "Москва" && !ControlText(widget.Id(), 59, 25).empty();
-    if (!shown) Sleep(100);
-  }
-  std::vector<std::string> texts;
-  for (int control : {21, 22, 24, 25}) texts.push_back(ControlText(widget.Id(), 59, control));
+  const PanelsSeen panels = WaitForMoscowPanels(widget.Id());
   const std::vector<DWORD> gateways = ChildProcessesNamed(widget.Id(), "nimbrel-feed.exe");
   widget.End();
   for (DWORD id : gateways) EndProcess(id);
-  ASSERT_TRUE(shown) << "the panels never showed the town";
+  ASSERT_TRUE(panels.shown) << "the panels never showed the town";
   EXPECT_TRUE(gateways.empty()) << "nginx answers on the port: no gateway is started";
-  EXPECT_EQ(texts, (std::vector<std::string>{"Пасмурно, Снег", "-3...-3°C",
-                                             "Вет. западный    4...4m\\c", "Влаж: 88...88 %"}));
+  EXPECT_EQ(panels.texts,
+            (std::vector<std::string>{"Пасмурно, Снег", "-3...-3°C", "Вет. западный    4...4m\\c",
+                                      "Влаж: 88...88 %"}));
 }
 
 // --- The real transport: WinHTTP over TLS ------------------------------------
