@@ -89,25 +89,12 @@ Shortcut ReadShortcut(const fs::path& file) {
 
 // The value's text, or its DWORD in decimal; "<none>" when it is missing.
 std::string UninstallValue(const char* name) {
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kUninstallKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-    return "<none>";
   char bytes[1024] = "";
   DWORD size = sizeof bytes - 1, type = 0;
-  const LONG read =
-      RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(bytes), &size);
-  RegCloseKey(key);
-  if (read != ERROR_SUCCESS) return "<none>";
-  if (type == REG_DWORD) return std::to_string(*reinterpret_cast<DWORD*>(bytes));
-  return bytes;
-}
-
-bool UninstallEntryExists() {
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kUninstallKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-    return false;
-  RegCloseKey(key);
-  return true;
+  if (RegGetValueA(HKEY_CURRENT_USER, kUninstallKey, name, RRF_RT_REG_SZ | RRF_RT_REG_DWORD, &type,
+                   bytes, &size) != ERROR_SUCCESS)
+    return "<none>";
+  return type == REG_DWORD ? std::to_string(*reinterpret_cast<DWORD*>(bytes)) : bytes;
 }
 
 std::set<std::string> FilesUnder(const fs::path& folder) {
@@ -124,13 +111,6 @@ std::set<std::string> ZipListing() {
   for (std::string line; std::getline(in, line);)
     if (!line.empty()) files.insert(line);
   return files;
-}
-
-// The widget the installer started: its only nimbrel.exe child.
-HANDLE StartedWidget(DWORD installer) {
-  const std::vector<DWORD> started = ChildProcessesNamed(installer, "nimbrel.exe");
-  if (started.size() != 1) return nullptr;
-  return OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, started[0]);
 }
 
 template <typename Condition>
@@ -187,9 +167,10 @@ TEST(Installer, InstallsStartsUpdatesWhileRunningAndUninstallsWithoutATrace) {
   // Written back in the settings writer's own layout: the widget saved them
   // on its way out, and the update kept them.
   EXPECT_EQ(ReadFileBytes(folder / "inform.ini"), "ID = 27612\r\nX = 300\r\nY = 60\r\n");
-  HANDLE restarted = StartedWidget(updated.pid);
-  ASSERT_NE(restarted, nullptr) << "the update did not start the new widget";
-  const DWORD restartedId = GetProcessId(restarted);
+  const std::vector<DWORD> started = ChildProcessesNamed(updated.pid, "nimbrel.exe");
+  ASSERT_EQ(started.size(), 1u) << "the update did not start the new widget";
+  const DWORD restartedId = started[0];
+  HANDLE restarted = OpenProcess(SYNCHRONIZE, FALSE, restartedId);
   EXPECT_TRUE(
       WaitFor([&] { return IsWindowVisible(FindProcessWindow(restartedId, "WindowClass_55")); },
               kWidgetStartMs));
@@ -197,7 +178,7 @@ TEST(Installer, InstallsStartsUpdatesWhileRunningAndUninstallsWithoutATrace) {
   const auto start = std::chrono::steady_clock::now();
   ASSERT_EQ(RunAndWait(folder / "uninstall.exe", "/S").exitCode, 0u);
   // The uninstaller works on from a copy of itself: wait for its last step.
-  EXPECT_TRUE(WaitFor([&] { return !UninstallEntryExists(); }, 30000));
+  EXPECT_TRUE(WaitFor([&] { return UninstallValue("DisplayName") == "<none>"; }, 30000));
   std::printf("uninstall: %.2f s\n",
               std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
   EXPECT_EQ(WaitForSingleObject(restarted, 10000), WAIT_OBJECT_0) << "the widget still runs";
@@ -207,7 +188,7 @@ TEST(Installer, InstallsStartsUpdatesWhileRunningAndUninstallsWithoutATrace) {
   EXPECT_EQ(FilesUnder(folder), std::set<std::string>{"inform.ini"});
   EXPECT_FALSE(fs::exists(startMenuLink));
   EXPECT_EQ(RunValue(), "<none>");
-  EXPECT_FALSE(UninstallEntryExists());
+  EXPECT_EQ(UninstallValue("DisplayName"), "<none>");
   CoUninitialize();
 }
 
