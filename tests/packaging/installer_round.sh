@@ -6,7 +6,7 @@
 # prefix never holds an installed Nimbrel. Where 32-bit programs cannot run,
 # checks the installer's file instead. Prints the installer's size.
 set -euo pipefail
-build=$1
+build=$(cd "$1" && pwd)
 round=$2
 root=$(cd "$(dirname "$0")/../.." && pwd)
 work=$build/tests/work/installer_round
