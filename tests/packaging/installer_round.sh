@@ -35,4 +35,8 @@ NIMBREL_SETUP=$(windows_path "$setup")
 NIMBREL_ZIP_LISTING=$(windows_path "$work/zip-listing.txt")
 export NIMBREL_SETUP NIMBREL_ZIP_LISTING
 cd "$work"
-"$root/scripts/wine-env" /usr/lib/wine/wine64 "$round"
+status=0
+"$root/scripts/wine-env" /usr/lib/wine/wine64 "$round" || status=$?
+# A prefix takes over a gigabyte: kept only to look into a failure.
+[ $status -ne 0 ] || rm -rf "$WINEPREFIX"
+exit $status
