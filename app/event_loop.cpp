@@ -78,7 +78,8 @@ void RunEventLoop() {
     }
     if (Application.lastEvent == EventCloseWindow) {
       // Alt+F4 or the taskbar's "Close window" is a way out too: it must not
-      // lose the city picked since start-up.
+      // lose the city picked since start-up. The installer and uninstaller
+      // ask a running widget to leave this way (WM_CLOSE to window 55).
       if (Application.lastEventWindow == kMainWindow) SaveCityCode();
       CloseWindowSlot(Application.lastEventWindow);
       if (Application.lastEventWindow == kMainWindow) return;
