@@ -4,6 +4,9 @@
 
 #include <fstream>
 #include <iterator>
+#include <set>
+#include <sstream>
+#include <string>
 
 #include "gateway/city_places.h"
 
@@ -19,9 +22,49 @@ TEST(CityPlaces, TheShippedStationsAndCityListNameTheSameCities) {
   std::string error;
   ASSERT_TRUE(ReadStations(SourceFile("data/NimbrelStations.txt"), places, error)) << error;
   ASSERT_TRUE(JoinCityNames(SourceFile("data/NimbrelCodSity.txt"), places, error)) << error;
-  EXPECT_EQ(places.size(), 108u);
+  EXPECT_GT(places.size(), 300u);
   EXPECT_EQ(places.at("27612").townName, "\xCC\xEE\xF1\xEA\xE2\xE0");
   EXPECT_DOUBLE_EQ(places.at("27612").latitude, 55.8333);
+}
+
+// Every line of the stations file: a WMO station's position, or a town centre
+// remarked "centre". A code of ours (block 00, which the WMO gives no region)
+// never stands at a station, and every other code is in a block the WMO gives
+// these countries. The list is the town table's, regenerated.
+TEST(CityPlaces, TheShippedCodesAreTheTablesAndOursStayInTheirBlock) {
+  std::set<std::string> tableCodes;
+  std::istringstream table(SourceFile("tools/citylist/towns.tsv"));
+  for (std::string line; std::getline(table, line);)
+    if (!line.empty() && line[0] != '#') tableCodes.insert(line.substr(0, line.find('\t')));
+  std::set<std::string> codes;
+  int ours = 0;
+  std::istringstream stations(SourceFile("data/NimbrelStations.txt"));
+  for (std::string line; std::getline(stations, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    SCOPED_TRACE(line);
+    std::istringstream fields(line);
+    std::string code, remark;
+    double latitude = 0, longitude = 0;
+    ASSERT_TRUE(fields >> code >> latitude >> longitude);
+    std::getline(fields, remark);
+    codes.insert(code);
+    EXPECT_TRUE(latitude > 35 && latitude < 78) << "north of Iran, south of the Arctic islands";
+    EXPECT_TRUE((longitude > 19 && longitude <= 180) || longitude < -168)
+        << "Kaliningrad to Chukotka";
+    const bool centre = remark.find("# centre") != std::string::npos;
+    if (code.compare(0, 2, "00") == 0) {
+      ++ours;
+      EXPECT_EQ(remark, "  # centre") << "a code of ours stands at a town centre";
+    } else {
+      const int block = std::stoi(code.substr(0, 2));
+      EXPECT_TRUE(block >= 20 && block <= 38) << "not a WMO block of these countries";
+      if (centre) {
+        EXPECT_EQ(remark, "  # centre, WMO index");
+      }
+    }
+  }
+  EXPECT_EQ(codes, tableCodes) << "tools/citylist/generate.py was not run after a change";
+  EXPECT_GT(ours, 0);
 }
 
 TEST(CityPlaces, RefuseABadLineAndCitiesWithoutPartner) {
