@@ -122,8 +122,8 @@ FeedFilesResult WriteFeedFiles(FeedService& service, const std::string& dir, std
   for (const auto& city : service.cities) {
     const CachedForecast& entry = service.cache[city.first];
     PlaceFeed(service, feeds, city.first, entry, utcNow, result);
-    if (entry.tried &&
-        !WriteFileDurably((cache / (city.first + kStoreSuffix)).string(), StoreText(entry)))
+    if (entry.tried && !WriteFileDurably((cache / (city.first + kStoreSuffix)).string(),
+                                         StoreText(entry)))
       ++result.failed;
   }
   WriteFileDurably((cache / kPauseName).string(), std::to_string(service.budget.pausedUntil));

@@ -24,11 +24,14 @@ struct FeedFilesResult {
   int failed = 0;   // files that could not be written or removed
 };
 
-// Leftover ".new" files are removed first. The periods follow `utcNow` (or
-// the service's fixed time), so every file is rewritten, asked or not. A long
-// list is spread over the day: each city waits at least ListRefreshSeconds
-// between requests (and its retries back off up to that), so all of them
-// together stay within kDailyRequestBudget however often the runs come.
+// The least wait between two requests for one city of a list this long, so
+// that the whole list stays within kDailyRequestBudget a day however often
+// the runs come.
 std::int64_t ListRefreshSeconds(std::size_t cities);
+
+// Leftover ".new" files are removed first. The periods follow `utcNow` (or
+// the service's fixed time), so every file is rewritten, asked or not. Each
+// city waits at least ListRefreshSeconds between requests, and its retries
+// back off up to that.
 FeedFilesResult WriteFeedFiles(FeedService& service, const std::string& dir, std::int64_t utcNow,
                                int paceMilliseconds);
