@@ -73,6 +73,10 @@ void RunEventLoop() {
       case EventControl:
         OnControl();
         break;
+      case EventActivate:
+        // The system gives an activated window the keyboard, not its list.
+        if (Application.lastEventWindow == kCityWindow) FocusCityList();
+        break;
       default:
         break;
     }

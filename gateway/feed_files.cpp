@@ -1,5 +1,6 @@
 #include "gateway/feed_files.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -23,6 +24,7 @@ const char kPauseName[] = "upstream-pause";
 // A timer run at the half hour may start a moment before the last run's
 // half hour is over; it must still find the city due.
 const std::int64_t kTimerSlackSeconds = 60;
+const std::int64_t kDaySeconds = 24 * 60 * 60;
 
 std::string ReadWhole(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
@@ -89,11 +91,23 @@ void PlaceFeed(const FeedService& service, const fs::path& folder, const std::st
   }
 }
 
+void SpreadOverTheDay(CachePolicy& policy, std::size_t cities) {
+  policy.refetchSeconds = std::max(policy.refetchSeconds, ListRefreshSeconds(cities));
+  policy.retryCapSeconds = std::max(policy.retryCapSeconds, policy.refetchSeconds);
+}
+
 }  // namespace
+
+// The slack is added back: a run may find a city due that much early.
+std::int64_t ListRefreshSeconds(std::size_t cities) {
+  const std::int64_t count = static_cast<std::int64_t>(cities);
+  return (count * kDaySeconds + kDailyRequestBudget - 1) / kDailyRequestBudget + kTimerSlackSeconds;
+}
 
 FeedFilesResult WriteFeedFiles(FeedService& service, const std::string& dir, std::int64_t utcNow,
                                int paceMilliseconds) {
   FeedFilesResult result;
+  SpreadOverTheDay(service.policy, service.cities.size());
   const fs::path feeds = fs::path(dir) / kFeedFolder, cache = fs::path(dir) / kCacheFolder;
   if (!PrepareFolder(feeds, result.error) || !PrepareFolder(cache, result.error)) {
     result.usable = false;

@@ -58,8 +58,8 @@ bool IsHttpUrl(const std::string& text) {
 }
 
 bool TakesValue(const std::string& name) {
-  for (const char* known : {"--listen", "--idle-exit", "--parent", "--write-dir", "--upstream", "--stations",
-                            "--cities", "--now", "--refresh", "--fetch-limit"})
+  for (const char* known : {"--listen", "--idle-exit", "--parent", "--write-dir", "--upstream",
+                            "--stations", "--cities", "--now", "--refresh", "--fetch-limit"})
     if (name == known) return true;
   return false;
 }
@@ -128,7 +128,8 @@ std::string GatewayHelpText() {
          "  --write-dir DIR --once write DIR/xml/<code>_1.xml for every city and exit,\n"
          "                         for a static web server (forecasts kept in\n"
          "                         DIR/cache; a city without one younger than 6 h\n"
-         "                         loses its file)\n"
+         "                         loses its file; a long list is spread so that it\n"
+         "                         stays within 9,000 upstream requests a day)\n"
          "  --upstream URL         the forecast endpoint (default\n"
          "                         https://api.open-meteo.com/v1/forecast, or the\n"
          "                         environment variable NIMBREL_FEED_UPSTREAM)\n"
@@ -144,5 +145,6 @@ std::string GatewayHelpText() {
          "  --help                 this text\n"
          "\n"
          "Weather data by Open-Meteo.com (https://open-meteo.com/), CC BY 4.0; the free\n"
-         "service is for non-commercial use. Station data: Meteostat, CC BY 4.0.\n";
+         "service is for non-commercial use. Station data: Meteostat; town data:\n"
+         "GeoNames; both CC BY 4.0.\n";
 }

@@ -63,6 +63,22 @@ std::string ListItem(HWND list, int index) {
   return text;
 }
 
+// The index of the line naming `town` (CP1251); -1 when none does.
+int LineOf(const std::vector<std::string>& lines, const std::string& town) {
+  for (size_t i = 0; i < lines.size(); ++i)
+    if (lines[i].substr(6) == town) return static_cast<int>(i);
+  return -1;
+}
+
+// The line lies wholly inside the list's client area.
+bool ShowsLine(HWND list, int index) {
+  RECT client;
+  GetClientRect(list, &client);
+  const int height = static_cast<int>(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
+  const int top = static_cast<int>(SendMessageA(list, LB_GETTOPINDEX, 0, 0));
+  return height > 0 && index >= top && (index - top + 1) * height <= client.bottom;
+}
+
 // --- The fixture: a fresh staged directory and a widget ready to start -------
 
 class WidgetRun : public ::testing::Test {
@@ -286,6 +302,25 @@ TEST_F(WidgetRun, DoubleClickOnALineRefreshesForItsCodeAtOnce) {
   PostMessageA(widget_.Window(55), WM_CLOSE, 0, 0);
   EXPECT_EQ(widget_.WaitExit(10000), 0);
   EXPECT_EQ(ReadFileBytes("inform.ini"), "ID = " + code + "\r\n");
+}
+
+TEST_F(WidgetRun, TypingATownsNameFindsAndShowsItsLineAndEnterPicksIt) {
+  StartShown();
+  HWND list = OpenCityList();
+  ASSERT_NE(list, nullptr);
+  const std::vector<std::string> lines = CityLines();
+  const int yerevan = LineOf(lines, "Ереван");
+  ASSERT_GT(yerevan, 40) << "a line far below the first screen";
+  // No click into the list: it has the keyboard from the right press on.
+  TypeText(L"еРЕв");
+  EXPECT_TRUE(widget_.WaitUntil(
+      [&] { return SendMessageA(list, LB_GETCURSEL, 0, 0) == yerevan && ShowsLine(list, yerevan); },
+      3000))
+      << "selected " << SendMessageA(list, LB_GETCURSEL, 0, 0);
+  PressKey(VK_RETURN);
+  const std::string code = lines[static_cast<size_t>(yerevan)].substr(0, 5);
+  ASSERT_TRUE(feed_->WaitFor("/xml/" + code + "_1.xml", 1, 5000)) << "Enter picked nothing";
+  EXPECT_TRUE(widget_.WaitUntil([&] { return widget_.ControlText(59, 20) == "T" + code; }, 3000));
 }
 
 TEST_F(WidgetRun, DragMovesEveryWidgetWindowWithTheMainWindow) {

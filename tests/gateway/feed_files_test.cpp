@@ -2,11 +2,14 @@
 // asks only for what is due, and leaves no feed older than its forecast
 // allows.
 #include "gateway/feed_files.h"
+#include "gateway/city_places.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <memory>
+#include <string>
 
 #include "tests/gateway/forecast_answers.h"
 #include "tests/support/scratch_dir.h"
@@ -68,6 +71,34 @@ TEST_F(WriteDir, AFolderThatCannotBeMadeEndsTheRunBeforeAnyUpstreamCall) {
   EXPECT_FALSE(result.usable);
   EXPECT_NE(result.error.find("out"), std::string::npos) << result.error;
   EXPECT_EQ(calls_, 0);
+}
+
+// The shipped list, every city answering, a run every half hour as the timer
+// starts them, until the cities fall due again: the rhythm of the day.
+TEST(WriteDirList, SpreadsTheShippedListSoADayOfHalfHourlyRunsStaysInTheFreeTier) {
+  const fs::path data = fs::path(NIMBREL_SOURCE_DIR) / "data";
+  ScratchDir scratch;
+  std::map<std::string, CityPlace> cities;
+  std::string error;
+  ASSERT_TRUE(ReadStations(ReadFileBytes(data / "NimbrelStations.txt"), cities, error));
+  ASSERT_TRUE(JoinCityNames(ReadFileBytes(data / "NimbrelCodSity.txt"), cities, error));
+  const int count = static_cast<int>(cities.size());
+  int calls = 0, runs = 0;
+  auto run = [&](std::int64_t at) {  // a process of its own: only DIR carries over
+    FeedService service;
+    service.cities = cities;
+    service.fetch = [&](const std::string&) {
+      ++calls;
+      return FetchResult{200, AnswerJson(AnswerDays(3)), 0};
+    };
+    WriteFeedFiles(service, "out", at, 0);
+  };
+  run(kMorning);
+  ASSERT_EQ(calls, count);
+  for (calls = 0; calls == 0 && runs < 12;) run(kMorning + ++runs * kHour / 2);
+  EXPECT_EQ(calls, count) << "every city, asked every " << runs << " runs";
+  EXPECT_LT(count * 48 / runs, 10000);
+  EXPECT_GE(count * 48 / runs, count * 12) << "no more spread than the budget needs";
 }
 
 }  // namespace

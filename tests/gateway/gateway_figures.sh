@@ -3,7 +3,7 @@
 # (native build, default preset "native"): a cached feed while another
 # city's fetch hangs, a request behind 200 silent sockets, the upstream
 # calls in a simulated hour of 429s, the CPU used while accept fails for
-# want of descriptors, and a write-dir run for the 108 shipped cities.
+# want of descriptors, and a write-dir run for the shipped cities.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build="$root/build/${1:-native}"
@@ -46,7 +46,7 @@ after=$(ticks)
 echo "CPU while accept fails (EMFILE), 5 s: $(awk -v t=$((after - before)) -v hz="$hz" 'BEGIN{printf "%.1f", 100 * t / hz / 5}') % of a core"
 kill "$gateway"
 
-# A write-dir run for the shipped 108 cities against a loopback fake.
+# A write-dir run for the shipped cities against a loopback fake.
 "$python" "$root/tests/gateway/fake_upstream.py" --port-file "$work/port" --start "$(date -u +%F)" &
 pids+=($!)
 for _ in $(seq 200); do [ -s "$work/port" ] && break; sleep 0.05; done

@@ -94,12 +94,14 @@ class Widget {
   PROCESS_INFORMATION process_{};
 };
 
-// Real mouse input, in screen pixels.
+// Real mouse and keyboard input; the mouse in screen pixels.
 void SendMouse(DWORD flags, int x = 0, int y = 0);
 void MoveMouse(int x, int y);
 void Click(int x, int y, DWORD down, DWORD up);
 void RightClick(int x, int y);
 void PressKey(WORD key);
+// Characters as a keyboard of any layout types them, to the focused window.
+void TypeText(const std::wstring& text);
 
 // A point on the base plate between the clock and the texts.
 POINT OnThePlate(const RECT& main);
