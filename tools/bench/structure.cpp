@@ -6,8 +6,10 @@
 // show; then the five clouds, the tray icon and the one-second clock timer.
 // Plates are solid, of the real pictures' sizes read from their headers (of
 // the set for the system DPI, every figure at the widget's scale): no picture
-// is decoded, no settings read, no feed parsed. scripts/bench runs it
-// beside the widget, from the widget's staged working directory.
+// is decoded, no settings read, no feed parsed. It carries the widget's own
+// manifest (structure.rc): version 6 of the common controls and the DPI
+// awareness belong to the structure, not to the widget's work. scripts/bench
+// runs it beside the widget, from the widget's staged working directory.
 #include <windows.h>
 #include <winsock.h>
 #include <shellapi.h>
