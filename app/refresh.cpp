@@ -31,6 +31,8 @@ const UINT kMillisecondsPerSecond = 1000;
 bool Download(int32_t* retryAfterSeconds) {
   const std::string address = FeedAddress(Application.CityCode);
   if (DownloadToFile(address, kFeedFile, retryAfterSeconds)) return true;
+  // A gateway that said when to come back is up: nothing to restart.
+  if (*retryAfterSeconds > 0) return false;
   return RestartFeedGateway() && DownloadToFile(address, kFeedFile, retryAfterSeconds);
 }
 
@@ -71,7 +73,8 @@ void ScheduleSoonRefresh(bool gotFeed, int32_t retryAfterSeconds) {
 
 void CALLBACK RefreshWeather(HWND, UINT, UINT_PTR, DWORD) {
   int32_t retryAfterSeconds = 0;
-  ScheduleSoonRefresh(FetchAndInterpret(&retryAfterSeconds), retryAfterSeconds);
+  const bool gotFeed = FetchAndInterpret(&retryAfterSeconds);
+  ScheduleSoonRefresh(gotFeed, retryAfterSeconds);
   UpdateWeatherPanels(1);
   UpdateWeatherPanels(3);
   ShowWeatherAge();

@@ -10,6 +10,10 @@ const int kCurlReceiveError = 56;
 
 // WinHTTP's errors (winhttp.h).
 const unsigned long kWinHttpConnectionError = 12030;
+const unsigned long kWinHttpInvalidServerResponse = 12152;  // closed with no answer too
+// Some WinHTTPs (Wine's) hand on the socket's own error.
+const unsigned long kSocketConnectionAborted = 10053;
+const unsigned long kSocketConnectionReset = 10054;
 
 // The service answers every request it took, if only with a status: a
 // connection reset or closed without a word comes from something between
@@ -39,7 +43,9 @@ FetchFailure FailureOfWinHttpError(unsigned long error, FetchPhase phase) {
     case FetchPhase::Connecting:
       return FetchFailure::Unreached;
     case FetchPhase::Sent:
-      return AfterSending(error == kWinHttpConnectionError);
+      return AfterSending(error == kWinHttpConnectionError ||
+                          error == kWinHttpInvalidServerResponse ||
+                          error == kSocketConnectionAborted || error == kSocketConnectionReset);
     case FetchPhase::Answering:
       break;
   }

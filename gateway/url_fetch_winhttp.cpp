@@ -134,6 +134,14 @@ bool ReadBody(HINTERNET request, Clock::time_point deadline, std::string& body) 
   }
 }
 
+// WinHttpSendRequest connects, shakes hands and sends in one call, and some
+// systems (Wine) return from it only once the answer begins: the status
+// callback tells when the request is out.
+void CALLBACK NoteProgress(HINTERNET, DWORD_PTR context, DWORD status, LPVOID, DWORD) {
+  if (status == WINHTTP_CALLBACK_STATUS_REQUEST_SENT && context)
+    *reinterpret_cast<std::atomic<FetchPhase>*>(context) = FetchPhase::Sent;
+}
+
 // Why the request failed: the last error, and how far it had got (a wait
 // cut by the deadline counts as a timeout).
 FetchResult Failed(FetchPhase phase) {
@@ -169,12 +177,15 @@ FetchResult FetchWithWinHttp(const std::string& url, Clock::time_point deadline,
   // Older systems refuse the option and get the answer uncompressed.
   DWORD decompress = WINHTTP_DECOMPRESSION_FLAG_ALL;
   WinHttpSetOption(request.get(), WINHTTP_OPTION_DECOMPRESSION, &decompress, sizeof decompress);
+  DWORD_PTR context = reinterpret_cast<DWORD_PTR>(&phase);
+  WinHttpSetOption(request.get(), WINHTTP_OPTION_CONTEXT_VALUE, &context, sizeof context);
+  WinHttpSetStatusCallback(request.get(), NoteProgress, WINHTTP_CALLBACK_FLAG_SEND_REQUEST, 0);
 
   SetLastError(0);
   if (!LimitWaits(request.get(), deadline) ||
       !WinHttpSendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA,
                           0, 0, 0))
-    return Failed(FetchPhase::Connecting);
+    return Failed(phase);
   phase = FetchPhase::Sent;
   DWORD status = 0, size = sizeof status;
   SetLastError(0);
