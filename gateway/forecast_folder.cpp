@@ -13,20 +13,10 @@ namespace fs = std::filesystem;
 namespace {
 
 const char kStoreSuffix[] = ".forecast";
-// A file claiming to be from further ahead than this was written by a
-// clock gone wrong or by nobody of ours; a clock set back by less makes
-// the entry due at once instead (ShouldFetch).
-const std::int64_t kFutureSlackSeconds = 24 * 60 * 60;
 
 std::string ReadWhole(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-bool Believable(const CachedForecast& entry, std::int64_t utcNow) {
-  const std::int64_t latest = utcNow + kFutureSlackSeconds;
-  return entry.triedAt <= latest && entry.fetchedAt <= latest &&
-         entry.dueAt <= latest + kFutureSlackSeconds;
 }
 
 fs::path StoreFile(const std::string& dir, const std::string& code) {
@@ -44,8 +34,7 @@ bool LoadStoredForecasts(FeedService& service, const std::string& dir, std::int6
     if (it->path().extension() == kReplacementSuffix) fs::remove(it->path(), code);
   for (const auto& city : service.cities) {
     CachedForecast entry;
-    if (!ReadStoreText(ReadWhole(StoreFile(dir, city.first)), entry) || !Believable(entry, utcNow))
-      continue;
+    if (!ReadStoredForecast(ReadWhole(StoreFile(dir, city.first)), utcNow, entry)) continue;
     std::lock_guard<std::mutex> lock(service.mutex);
     service.cache[city.first] = entry;
   }
