@@ -88,15 +88,21 @@ std::int64_t UtcNow() {
 }
 
 const int kRetryTickMilliseconds = 1000;
+// A tick that finds the clock this far on was stopped by sleep.
+const std::int64_t kSleptSeconds = 30;
 
 // Requests that never reached the upstream are asked again in the
-// background, and at once when the system says the network changed.
+// background, and at once when the system says the network changed or the
+// machine wakes from sleep.
 void KeepRetryingUnreached(FeedService& service) {
   WatchNetworkChanges([&service] { NoteNetworkChange(service); });
   std::thread([&service] {
-    for (;;) {
+    for (std::int64_t last = UtcNow();;) {
       std::this_thread::sleep_for(std::chrono::milliseconds(kRetryTickMilliseconds));
-      RetryUnreached(service, UtcNow());
+      const std::int64_t now = UtcNow();
+      if (now - last > kSleptSeconds) NoteNetworkChange(service);
+      last = now;
+      RetryUnreached(service, now);
     }
   }).detach();
 }
