@@ -84,5 +84,6 @@ bool ReadStoreText(const std::string& text, CachedForecast& out) {
 bool ReadStoredForecast(const std::string& text, std::int64_t utcNow, CachedForecast& out) {
   if (!ReadStoreText(text, out)) return false;
   const std::int64_t latest = utcNow + kFutureSlackSeconds;
-  return out.triedAt <= latest && out.fetchedAt <= latest && out.dueAt <= latest + kFutureSlackSeconds;
+  return out.triedAt <= latest && out.fetchedAt <= latest &&
+         out.dueAt <= latest + kFutureSlackSeconds;
 }

@@ -15,7 +15,7 @@ constexpr std::string::size_type kMaxFetchBytes = 4 * 1024 * 1024;
 struct FetchResult {
   int status = 0;  // the HTTP status; 0 when no complete answer came in time
   std::string body;
-  long long retryAfterSeconds = 0;  // the answer's Retry-After, 0 without one
+  long long retryAfterSeconds = 0;                   // the answer's Retry-After, 0 without one
   FetchFailure failure = FetchFailure::ServiceSide;  // None once an answer came
 };
 
