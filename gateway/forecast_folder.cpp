@@ -14,23 +14,26 @@ namespace {
 
 const char kStoreSuffix[] = ".forecast";
 
-std::string ReadWhole(const fs::path& file) {
+// Narrow names throughout, as the caller gave the folder (fopen and the
+// streams take them in the system's encoding).
+std::string ReadWhole(const std::string& file) {
   std::ifstream in(file, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-fs::path StoreFile(const std::string& dir, const std::string& code) {
-  return fs::path(dir) / (code + kStoreSuffix);
+std::string StoreFile(const std::string& dir, const std::string& code) {
+  return dir + "/" + code + kStoreSuffix;
 }
 
 }  // namespace
 
 bool LoadStoredForecasts(FeedService& service, const std::string& dir, std::int64_t utcNow) {
   std::error_code code;
-  fs::create_directories(dir, code);
+  const fs::path folder = NarrowPath(dir);
+  fs::create_directories(folder, code);
   if (code) return false;
   // A run cut short (power, kill) leaves its replacement files behind.
-  for (fs::directory_iterator it(dir, code), end; !code && it != end; it.increment(code))
+  for (fs::directory_iterator it(folder, code), end; !code && it != end; it.increment(code))
     if (it->path().extension() == kReplacementSuffix) fs::remove(it->path(), code);
   for (const auto& city : service.cities) {
     CachedForecast entry;
@@ -43,5 +46,5 @@ bool LoadStoredForecasts(FeedService& service, const std::string& dir, std::int6
 
 bool SaveStoredForecast(const std::string& dir, const std::string& code,
                         const CachedForecast& entry) {
-  return WriteFileDurably(StoreFile(dir, code).string(), StoreText(entry));
+  return WriteFileDurably(StoreFile(dir, code), StoreText(entry));
 }

@@ -443,6 +443,9 @@ class ChangingNetwork : public GatewayRun {
       }
     });
     ASSERT_TRUE(upstream_->Listening());
+    // A user's folder as it is named here, not in ASCII: the gateway keeps
+    // its forecasts in it.
+    ASSERT_TRUE(CreateDirectoryA("Погода", nullptr) && SetCurrentDirectoryA("Погода"));
     StageWidgetForMoscow(AppDir());
   }
 
@@ -482,6 +485,7 @@ TEST_F(ChangingNetwork, ASecondLogOnWithTheNetworkDownShowsTheLastSessionsForeca
   ASSERT_TRUE(widget.Started());
   const PanelsSeen panels = WaitForMoscowPanels(widget.Id());
   ASSERT_TRUE(panels.shown) << "the gateway had nothing to serve";
+  EXPECT_TRUE(fs::exists("feedcache/27612.forecast"));
   EXPECT_EQ(panels.texts.at(1), "-3...-3°C");
 }
 
