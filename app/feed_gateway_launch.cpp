@@ -10,6 +10,9 @@
 namespace {
 
 const char kGatewayProgram[] = "nimbrel-feed.exe";
+// Beside nim.xml: the user's own copy of the last forecasts, so a gateway
+// started at the next log-on has weather to serve before the network is up.
+const char kCacheFolder[] = "feedcache";
 const char kLoopbackAddress[] = "127.0.0.1";
 const DWORD kStartWaitMilliseconds = 2000;
 const DWORD kPollMilliseconds = 50;
@@ -30,12 +33,21 @@ std::string GatewayPath() {
   return ProgramFolder() + "\\" + kGatewayProgram;
 }
 
+std::string CacheFolder() {
+  char folder[MAX_PATH];
+  const DWORD n = GetCurrentDirectoryA(MAX_PATH, folder);
+  std::string path(folder, n > 0 && n < MAX_PATH ? n : 0);
+  if (path.empty()) path = ".";
+  if (path.back() != '\\') path += '\\';
+  return path + kCacheFolder;
+}
+
 // The gateway ends within two seconds after the widget ends, however it
 // ends, and never for idleness while the widget runs.
 bool LaunchAndWait(const std::string& program, uint16_t port) {
-  const std::string arguments = "--listen " + std::string(kLoopbackAddress) + ":" +
-                                std::to_string(port) + " --parent " +
-                                std::to_string(GetCurrentProcessId());
+  const std::string arguments =
+      "--listen " + std::string(kLoopbackAddress) + ":" + std::to_string(port) + " --parent " +
+      std::to_string(GetCurrentProcessId()) + " --cache-dir \"" + CacheFolder() + "\"";
   if (!StartBackgroundProgram(program, arguments)) return false;
   const DWORD start = GetTickCount();
   while (GetTickCount() - start < kStartWaitMilliseconds) {

@@ -189,7 +189,9 @@ int ReceiveSome(const TcpConnection& connection, char* buffer, int maxCount, int
   return received > 0 ? received : 0;  // a closed connection ends the wait at once
 }
 
-bool DownloadToFile(const std::string& url, const std::string& fileName) {
+bool DownloadToFile(const std::string& url, const std::string& fileName,
+                    int32_t* retryAfterSeconds) {
+  if (retryAfterSeconds) *retryAfterSeconds = 0;
   const UrlParts parts = SplitUrl(url);
   std::string request;
   if (!FormatRequest(parts, &request)) return false;  // nothing connected, nothing sent
@@ -239,6 +241,7 @@ bool DownloadToFile(const std::string& url, const std::string& fileName) {
   }
 
   CloseTcpConnection(&connection);
+  if (retryAfterSeconds && response.refused) *retryAfterSeconds = response.retryAfterSeconds;
   if (file == INVALID_HANDLE_VALUE) return false;
   CloseHandle(file);
   return true;

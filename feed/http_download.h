@@ -41,5 +41,7 @@ int ReceiveSome(const TcpConnection& connection, char* buffer, int maxCount, int
 // or "302" answer arrived with complete headers and its body (possibly cut
 // short) was written; false otherwise, and then fileName is exactly as it
 // was before: the file is created only once the headers are in. The whole
-// exchange, connecting included, takes at most 15 s.
-bool DownloadToFile(const std::string& url, const std::string& fileName);
+// exchange, connecting included, takes at most 15 s. A refused answer's
+// Retry-After (seconds) goes to retryAfterSeconds when given, else 0.
+bool DownloadToFile(const std::string& url, const std::string& fileName,
+                    int32_t* retryAfterSeconds = nullptr);

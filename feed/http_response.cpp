@@ -86,6 +86,10 @@ void ReadHeaderLines(HttpResponse* r) {
       // Blanks after the colon are optional: read from the colon on.
       const char* value = line + 15;
       r->contentLength = ParseDecimal(value, value + std::strlen(value));
+    } else if (StartsWithNoCase(line, "retry-after:")) {
+      // Only the seconds form; a date reads as 0, as none.
+      const char* value = line + std::strlen("retry-after:");
+      r->retryAfterSeconds = std::max<int32_t>(ParseDecimal(value, value + std::strlen(value)), 0);
     }
     line = next;
   }
@@ -151,12 +155,13 @@ size_t TakeHeaderBytes(HttpResponse* r, const char* bytes, size_t count) {
     }
     if (!r->statusLineDone) {
       r->statusLineDone = true;
-      if (!StatusAccepted(r->headerBlock.substr(0, r->headerBlock.size() - 1))) {
+      r->refused = !StatusAccepted(r->headerBlock.substr(0, r->headerBlock.size() - 1));
+    } else if (r->atLineStart) {
+      ReadHeaderLines(r);
+      if (r->refused) {
         r->state = ResponseState::Rejected;
         return i + 1;
       }
-    } else if (r->atLineStart) {
-      ReadHeaderLines(r);
       ChooseBodyMode(r);
       r->skipLineFeed = true;  // the LF of the empty line may come later
       return i + 1;

@@ -43,6 +43,10 @@ struct HttpResponse {
   bool skipLineFeed = false;  // a CR ended the last line; a LF may follow
   int32_t contentLength = -1;
   bool chunked = false;
+  // A status that is not accepted: its headers are still read (for
+  // Retry-After), then the answer is Rejected.
+  bool refused = false;
+  int32_t retryAfterSeconds = 0;  // of a refused answer, in seconds; 0 without one
   // Body.
   BodyMode mode = BodyMode::UntilSilence;
   uint32_t remaining = 0;  // of the body (ContentLength) or of the chunk

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 #ifdef _WIN32
+#include <windows.h>
 #include <io.h>
 #else
 #include <unistd.h>
@@ -24,6 +25,18 @@ bool FlushToDisk(std::FILE* file) {
 
 }  // namespace
 
+std::filesystem::path NarrowPath(const std::string& text) {
+#ifdef _WIN32
+  const int size = static_cast<int>(text.size());
+  const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+  std::wstring wide(n > 0 ? static_cast<std::size_t>(n) : 0, L'\0');
+  if (n > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), size, &wide[0], n);
+  return std::filesystem::path(wide);
+#else
+  return std::filesystem::path(text);
+#endif
+}
+
 bool WriteFileDurably(const std::string& path, const std::string& bytes) {
   const std::string temporary = path + kReplacementSuffix;
   std::FILE* file = std::fopen(temporary.c_str(), "wb");
@@ -31,7 +44,7 @@ bool WriteFileDurably(const std::string& path, const std::string& bytes) {
   bool good = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && FlushToDisk(file);
   good = std::fclose(file) == 0 && good;
   std::error_code error;
-  if (good) std::filesystem::rename(temporary, path, error);
-  if (!good || error) std::filesystem::remove(temporary, error);
+  if (good) std::filesystem::rename(NarrowPath(temporary), NarrowPath(path), error);
+  if (!good || error) std::filesystem::remove(NarrowPath(temporary), error);
   return good && !error;
 }

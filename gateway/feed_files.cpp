@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "gateway/durable_file.h"
-#include "gateway/forecast_store.h"
+#include "gateway/forecast_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -19,7 +19,6 @@ namespace {
 const char kFeedFolder[] = "xml";
 const char kCacheFolder[] = "cache";
 const char kProbeName[] = "write-probe";
-const char kStoreSuffix[] = ".forecast";
 const char kPauseName[] = "upstream-pause";
 // A timer run at the half hour may start a moment before the last run's
 // half hour is over; it must still find the city due.
@@ -51,13 +50,9 @@ void RemoveLeftovers(const fs::path& folder) {
     if (it->path().extension() == kReplacementSuffix) fs::remove(it->path(), code);
 }
 
-void LoadCache(FeedService& service, const fs::path& cache) {
-  for (const auto& city : service.cities) {
-    CachedForecast entry;
-    if (!ReadStoreText(ReadWhole(cache / (city.first + kStoreSuffix)), entry)) continue;
-    entry.dueAt -= kTimerSlackSeconds;
-    service.cache[city.first] = entry;
-  }
+void LoadCache(FeedService& service, const fs::path& cache, std::int64_t utcNow) {
+  LoadStoredForecasts(service, cache.string(), utcNow);
+  for (auto& entry : service.cache) entry.second.dueAt -= kTimerSlackSeconds;
   const std::string pause = ReadWhole(cache / kPauseName);
   if (!pause.empty()) service.budget.pausedUntil = std::atoll(pause.c_str());
 }
@@ -114,17 +109,14 @@ FeedFilesResult WriteFeedFiles(FeedService& service, const std::string& dir, std
     return result;
   }
   RemoveLeftovers(feeds);
-  RemoveLeftovers(cache);
-  LoadCache(service, cache);
+  LoadCache(service, cache, utcNow);
   AskDueCities(service, utcNow, paceMilliseconds);
 
   std::lock_guard<std::mutex> lock(service.mutex);
   for (const auto& city : service.cities) {
     const CachedForecast& entry = service.cache[city.first];
     PlaceFeed(service, feeds, city.first, entry, utcNow, result);
-    if (entry.tried && !WriteFileDurably((cache / (city.first + kStoreSuffix)).string(),
-                                         StoreText(entry)))
-      ++result.failed;
+    if (entry.tried && !SaveStoredForecast(cache.string(), city.first, entry)) ++result.failed;
   }
   WriteFileDurably((cache / kPauseName).string(), std::to_string(service.budget.pausedUntil));
   if (service.log)

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
+
+#include "gateway/forecast_folder.h"
 
 const char kOpenMeteoForecastUrl[] = "https://api.open-meteo.com/v1/forecast";
 
@@ -49,7 +52,9 @@ bool FetchForecast(const FeedService& service, const std::string& url, HourlyFor
   result = service.fetch(url);
   if (result.status != 200) {
     Log(service, "upstream " + url + ": " +
-                     (result.status ? "status " + std::to_string(result.status) : "no answer"));
+                     (result.status ? "status " + std::to_string(result.status)
+                      : result.failure == FetchFailure::Unreached ? "not reached"
+                                                                  : "no answer"));
     return false;
   }
   if (!ParseHourlyForecast(result.body, out)) {
@@ -60,35 +65,74 @@ bool FetchForecast(const FeedService& service, const std::string& url, HourlyFor
   return true;
 }
 
+bool NeverReached(const FetchResult& result) {
+  return result.status == 0 && result.failure == FetchFailure::Unreached;
+}
+
+void KeepOnDisk(const FeedService& service, const std::string& code, const CachedForecast& entry) {
+  if (!service.cacheDir.empty() && !SaveStoredForecast(service.cacheDir, code, entry))
+    Log(service, "cannot write the cache in " + service.cacheDir);
+}
+
 void FetchJobFor(FeedService& service, const std::string& code, const std::string& url,
                  std::int64_t startedAt) {
   HourlyForecast fresh;
   FetchResult result;
   const bool good = FetchForecast(service, url, fresh, result);
-  std::lock_guard<std::mutex> lock(service.mutex);
-  CachedForecast& entry = service.cache[code];
-  RecordFetch(entry, startedAt, good ? &fresh : nullptr, result.retryAfterSeconds, service.policy);
-  service.fetching[code] = false;
-  if (good) service.budget.refusals = 0;
-  if (result.status != kTooManyRequests) return;
-  // Refused for asking too often: every city waits, longer each time.
-  const std::int64_t wait = RetryWait(++service.budget.refusals, service.policy);
-  PauseUpstream(service.budget, startedAt,
-                startedAt + std::max<std::int64_t>(wait, result.retryAfterSeconds));
+  CachedForecast kept;
+  {
+    std::lock_guard<std::mutex> lock(service.mutex);
+    CachedForecast& entry = service.cache[code];
+    service.fetching[code] = false;
+    if (NeverReached(result)) {
+      // Nothing about the upstream was learnt, and it was not asked.
+      RecordUnreached(entry, startedAt, service.policy);
+      UncountUpstreamCall(service.budget, startedAt);
+      return;
+    }
+    RecordFetch(entry, startedAt, good ? &fresh : nullptr, result.retryAfterSeconds,
+                service.policy);
+    kept = entry;
+    if (good) service.budget.refusals = 0;
+    if (result.status == kTooManyRequests) {
+      // Refused for asking too often: every city waits, longer each time.
+      const std::int64_t wait = RetryWait(++service.budget.refusals, service.policy);
+      PauseUpstream(service.budget, startedAt,
+                    startedAt + std::max<std::int64_t>(wait, result.retryAfterSeconds));
+    }
+  }
+  KeepOnDisk(service, code, kept);
+}
+
+// When a request for the city may come back: after the request in flight
+// has had its limit, or once the city is due and the upstream may be asked.
+std::int64_t RetryAfterSeconds(FeedService& service, const std::string& code, std::int64_t utcNow) {
+  const CachedForecast& entry = service.cache[code];
+  std::int64_t next =
+      service.fetching[code]
+          ? service.fetchingSince[code] + service.fetchLimitSeconds + 1
+          : std::max(entry.tried ? entry.dueAt : utcNow, service.budget.pausedUntil);
+  return std::min<std::int64_t>(std::max<std::int64_t>(next - utcNow, 1), kRetryAfterCapSeconds);
 }
 
 std::optional<HttpAnswer> FeedAnswer(FeedService& service, const std::string& code,
-                                     std::int64_t utcNow) {
+                                     std::int64_t utcNow, int waitedMilliseconds) {
   const auto city = service.cities.find(code);
   if (city == service.cities.end()) return StatusAnswer(404);
   RefreshCity(service, code, utcNow);
   std::lock_guard<std::mutex> lock(service.mutex);
   const CachedForecast& entry = service.cache[code];
-  if (!CanServe(entry, utcNow, service.policy))
-    return service.fetching[code] ? std::nullopt : std::optional<HttpAnswer>(StatusAnswer(503));
-  const std::string feed = FeedText(service, city->second, entry.forecast, utcNow);
-  if (feed.empty()) return StatusAnswer(503);
-  return HttpAnswer{200, "text/xml", feed};
+  const std::string feed = CanServe(entry, utcNow, service.policy)
+                               ? FeedText(service, city->second, entry.forecast, utcNow)
+                               : std::string();
+  const int wait =
+      service.answered[code] ? kLaterAnswerWaitMilliseconds : kFirstAnswerWaitMilliseconds;
+  if (feed.empty() && service.fetching[code] && waitedMilliseconds < wait) return std::nullopt;
+  service.answered[code] = true;
+  if (!feed.empty()) return HttpAnswer{200, "text/xml", feed};
+  HttpAnswer unavailable = StatusAnswer(503);
+  unavailable.retryAfterSeconds = RetryAfterSeconds(service, code, utcNow);
+  return unavailable;
 }
 
 }  // namespace
@@ -116,6 +160,7 @@ bool RefreshCity(FeedService& service, const std::string& code, std::int64_t utc
       return false;
     CountUpstreamCall(service.budget, utcNow);
     service.fetching[code] = true;
+    service.fetchingSince[code] = utcNow;
   }
   const std::string url = ForecastAddress(service.upstream, city->second);
   FeedService* owner = &service;
@@ -128,13 +173,29 @@ bool RefreshCity(FeedService& service, const std::string& code, std::int64_t utc
 }
 
 std::optional<HttpAnswer> AnswerRequest(FeedService& service, const HttpRequest& request,
-                                        std::int64_t utcNow) {
+                                        std::int64_t utcNow, int waitedMilliseconds) {
   // HEAD is answered like GET; the loop leaves the body out.
   if (request.method != "GET" && request.method != "HEAD") return StatusAnswer(405);
   const std::string path = request.target.substr(0, request.target.find('?'));
   if (path == "/") return HttpAnswer{200, "text/html; charset=utf-8", AttributionPage()};
   const std::string code = CodeOfTarget(request.target);
-  return code.empty() ? StatusAnswer(404) : FeedAnswer(service, code, utcNow);
+  return code.empty() ? StatusAnswer(404) : FeedAnswer(service, code, utcNow, waitedMilliseconds);
+}
+
+void RetryUnreached(FeedService& service, std::int64_t utcNow) {
+  std::vector<std::string> due;
+  {
+    std::lock_guard<std::mutex> lock(service.mutex);
+    for (const auto& city : service.cache)
+      if (city.second.unreached && ShouldFetch(city.second, utcNow)) due.push_back(city.first);
+  }
+  for (const std::string& code : due) RefreshCity(service, code, utcNow);
+}
+
+void NoteNetworkChange(FeedService& service) {
+  std::lock_guard<std::mutex> lock(service.mutex);
+  for (auto& city : service.cache)
+    if (city.second.unreached) city.second.dueAt = city.second.triedAt;
 }
 
 std::string AttributionPage() {

@@ -33,14 +33,27 @@ struct FeedService {
   // Where upstream requests run (a FetchPool); empty: at once, on the
   // caller's thread.
   std::function<void(FetchJob)> runFetch;
-  LogFunction log;  // may be empty
+  LogFunction log;                             // may be empty
+  int fetchLimitSeconds = kFetchLimitSeconds;  // of one upstream request
+  // Every good or refused answer is kept here too, to be served after a
+  // restart (empty: in memory only).
+  std::string cacheDir;
 
   // Guards what follows: fetch jobs record their answers from other threads.
   std::mutex mutex;
   std::map<std::string, CachedForecast> cache;
   std::map<std::string, bool> fetching;  // a request in flight, by code
+  std::map<std::string, std::int64_t> fetchingSince;
+  std::map<std::string, bool> answered;  // by this gateway, since it started
   UpstreamBudget budget;
 };
+
+// How long a feed request may wait for its city's upstream request in
+// flight before it gets 503 and a Retry-After: the first one of the
+// gateway's life (the widget's start, not yet on screen) the full
+// two seconds, later ones only a moment, so the widget stays responsive.
+constexpr int kFirstAnswerWaitMilliseconds = 2000;
+constexpr int kLaterAnswerWaitMilliseconds = 400;
 
 // The upstream address of one city's forecast: the six hourly series the
 // feed is built from, wind in m/s, the city's own time zone, three days.
@@ -56,10 +69,20 @@ std::string FeedText(const FeedService& service, const CityPlace& place,
 // city; Retry-After is kept.
 bool RefreshCity(FeedService& service, const std::string& code, std::int64_t utcNow);
 
-// The answer, or nothing while the city's upstream request is in flight and
-// the cache cannot answer yet: ask again until the fetch limit has passed.
+// The answer, or nothing while the city's upstream request is in flight,
+// the cache cannot answer yet and the request has waited less than its
+// share: ask again shortly. A 503 for a feed tells when to ask again.
 std::optional<HttpAnswer> AnswerRequest(FeedService& service, const HttpRequest& request,
-                                        std::int64_t utcNow);
+                                        std::int64_t utcNow, int waitedMilliseconds = 0);
+
+// Asks again, in the background, for every city whose last request never
+// reached the upstream and is due: called every second or so, it brings a
+// forecast as soon as the network is back, not at the widget's next asking.
+void RetryUnreached(FeedService& service, std::int64_t utcNow);
+
+// The network changed (an address came or went): cities whose last request
+// never reached the upstream are due at once.
+void NoteNetworkChange(FeedService& service);
 
 // The page at "/": where the data comes from and under which terms.
 std::string AttributionPage();

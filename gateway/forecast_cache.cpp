@@ -16,6 +16,7 @@ void RecordFetch(CachedForecast& entry, std::int64_t now, const HourlyForecast* 
                  std::int64_t retryAfterSeconds, const CachePolicy& policy) {
   entry.tried = true;
   entry.triedAt = now;
+  entry.unreached = false;
   if (fresh) {
     entry.failures = 0;
     entry.hasForecast = true;
@@ -25,9 +26,16 @@ void RecordFetch(CachedForecast& entry, std::int64_t now, const HourlyForecast* 
     return;
   }
   ++entry.failures;
-  const std::int64_t asked = std::min(std::max<std::int64_t>(retryAfterSeconds, 0),
-                                      kRetryAfterCapSeconds);
+  const std::int64_t asked =
+      std::min(std::max<std::int64_t>(retryAfterSeconds, 0), kRetryAfterCapSeconds);
   entry.dueAt = now + std::max(RetryWait(entry.failures, policy), asked);
+}
+
+void RecordUnreached(CachedForecast& entry, std::int64_t now, const CachePolicy& policy) {
+  entry.tried = true;
+  entry.triedAt = now;
+  entry.unreached = true;
+  entry.dueAt = now + policy.unreachedRetrySeconds;
 }
 
 bool CanServe(const CachedForecast& entry, std::int64_t now, const CachePolicy& policy) {

@@ -10,6 +10,7 @@ namespace {
 const char kMagic[] = "nimbrel-forecast 1";
 // Three days are 72; a file claiming far more is not one of ours.
 const long kMaxHours = 24 * 16;
+const std::int64_t kFutureSlackSeconds = 24 * 60 * 60;
 
 using Series = std::vector<std::optional<double>>;
 
@@ -78,4 +79,11 @@ bool ReadStoreText(const std::string& text, CachedForecast& out) {
   }
   std::string extra;
   return !(in >> extra);
+}
+
+bool ReadStoredForecast(const std::string& text, std::int64_t utcNow, CachedForecast& out) {
+  if (!ReadStoreText(text, out)) return false;
+  const std::int64_t latest = utcNow + kFutureSlackSeconds;
+  return out.triedAt <= latest && out.fetchedAt <= latest &&
+         out.dueAt <= latest + kFutureSlackSeconds;
 }

@@ -58,8 +58,9 @@ bool IsHttpUrl(const std::string& text) {
 }
 
 bool TakesValue(const std::string& name) {
-  for (const char* known : {"--listen", "--idle-exit", "--parent", "--write-dir", "--upstream",
-                            "--stations", "--cities", "--now", "--refresh", "--fetch-limit"})
+  for (const char* known :
+       {"--listen", "--idle-exit", "--parent", "--write-dir", "--upstream", "--stations",
+        "--cities", "--now", "--refresh", "--fetch-limit", "--cache-dir"})
     if (name == known) return true;
   return false;
 }
@@ -78,6 +79,7 @@ bool ReadValued(const std::string& name, const std::string& value, GatewayOption
     return IsHttpUrl(value);
   }
   if (name == "--write-dir") out.writeDir = value;
+  if (name == "--cache-dir") out.cacheDir = value;
   if (name == "--stations") out.stationsFile = value;
   if (name == "--cities") out.citiesFile = value;
   return true;
@@ -130,6 +132,9 @@ std::string GatewayHelpText() {
          "                         DIR/cache; a city without one younger than 6 h\n"
          "                         loses its file; a long list is spread so that it\n"
          "                         stays within 9,000 upstream requests a day)\n"
+         "  --cache-dir DIR        keep every forecast fetched in DIR too and serve\n"
+         "                         from it at once after a restart (the widget\n"
+         "                         passes its feedcache folder)\n"
          "  --upstream URL         the forecast endpoint (default\n"
          "                         https://api.open-meteo.com/v1/forecast, or the\n"
          "                         environment variable NIMBREL_FEED_UPSTREAM)\n"

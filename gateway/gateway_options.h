@@ -18,8 +18,9 @@ struct GatewayOptions {
   std::string listenHost = "127.0.0.1";
   std::uint16_t listenPort = kDefaultListenPort;
   int idleExitSeconds = kDefaultIdleExitSeconds;  // 0: never
-  long parentPid = 0;  // 0: none; else end with that process, never for idleness
-  std::string writeDir;                           // with `once`
+  long parentPid = 0;    // 0: none; else end with that process, never for idleness
+  std::string writeDir;  // with `once`
+  std::string cacheDir;  // empty: forecasts in memory only (write-dir keeps DIR/cache)
   bool once = false;
   std::string upstream;      // empty: the environment's, else Open-Meteo's
   std::string stationsFile;  // empty: beside the program

@@ -97,6 +97,8 @@ std::string AnswerBytes(const HttpAnswer& answer, bool withBody) {
                       "\r\nContent-Length: " + std::to_string(answer.body.size()) + "\r\n";
   if (!answer.contentType.empty()) bytes += "Content-Type: " + answer.contentType + "\r\n";
   if (answer.status == 405) bytes += "Allow: GET, HEAD\r\n";
+  if (answer.retryAfterSeconds > 0)
+    bytes += "Retry-After: " + std::to_string(answer.retryAfterSeconds) + "\r\n";
   bytes += "Cache-Control: no-store\r\nConnection: close\r\n\r\n";
   return withBody ? bytes + answer.body : bytes;
 }

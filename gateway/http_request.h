@@ -23,6 +23,7 @@ struct HttpAnswer {
   int status = 500;
   std::string contentType;
   std::string body;
+  long long retryAfterSeconds = 0;  // sent as Retry-After when above 0
 };
 
 // Status line, headers (length, type, "Connection: close") and, unless the

@@ -14,14 +14,18 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "gateway/city_places.h"
 #include "gateway/feed_files.h"
 #include "gateway/feed_service.h"
 #include "gateway/fetch_pool.h"
+#include "gateway/forecast_folder.h"
 #include "gateway/gateway_options.h"
+#include "gateway/network_watch.h"
 #include "gateway/parent_watch.h"
 #include "gateway/serve_loop.h"
 #include "gateway/tcp_socket.h"
@@ -83,6 +87,26 @@ std::int64_t UtcNow() {
   return static_cast<std::int64_t>(std::time(nullptr));
 }
 
+const int kRetryTickMilliseconds = 1000;
+// A tick that finds the clock this far on was stopped by sleep.
+const std::int64_t kSleptSeconds = 30;
+
+// Requests that never reached the upstream are asked again in the
+// background, and at once when the system says the network changed or the
+// machine wakes from sleep.
+void KeepRetryingUnreached(FeedService& service) {
+  WatchNetworkChanges([&service] { NoteNetworkChange(service); });
+  std::thread([&service] {
+    for (std::int64_t last = UtcNow();;) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(kRetryTickMilliseconds));
+      const std::int64_t now = UtcNow();
+      if (now - last > kSleptSeconds) NoteNetworkChange(service);
+      last = now;
+      RetryUnreached(service, now);
+    }
+  }).detach();
+}
+
 int Serve(const GatewayOptions& options, FeedService& service) {
   const std::string where = options.listenHost + ":" + std::to_string(options.listenPort);
   if (!StartNetwork()) {
@@ -110,14 +134,21 @@ int Serve(const GatewayOptions& options, FeedService& service) {
     return kExitDone;
   }
   if (options.verbose) PrintLine("listening on " + where);
+  service.policy.staleLimitSeconds = kServeLimitSeconds;
+  if (!options.cacheDir.empty()) {
+    if (LoadStoredForecasts(service, options.cacheDir, UtcNow()))
+      service.cacheDir = options.cacheDir;
+    else
+      PrintLine("cannot make " + options.cacheDir + "; forecasts kept in memory only");
+  }
   FetchPool pool;
   service.runFetch = [&pool](FetchJob job) { pool.Run(std::move(job)); };
+  KeepRetryingUnreached(service);
   ServeLimits limits;
   // A gateway its widget started lives exactly as long as the widget.
   limits.idleExitSeconds = options.parentPid ? 0 : options.idleExitSeconds;
-  limits.answerMilliseconds = options.fetchLimitSeconds * 1000;
-  auto handler = [&](const HttpRequest& request) {
-    return AnswerRequest(service, request, UtcNow());
+  auto handler = [&](const HttpRequest& request, int waitedMilliseconds) {
+    return AnswerRequest(service, request, UtcNow(), waitedMilliseconds);
   };
   StopCheck stop;
   if (options.parentPid) stop = [&parent] { return !ParentAlive(parent); };
@@ -175,6 +206,7 @@ int main(int argc, char** argv) {
   service.fixedNow = options.fixedNow;
   service.now = options.now;
   const int fetchLimit = options.fetchLimitSeconds;
+  service.fetchLimitSeconds = fetchLimit;
   service.fetch = [fetchLimit](const std::string& url) { return FetchUrl(url, fetchLimit); };
   if (options.verbose) service.log = PrintLine;
   if (!LoadCities(options, service)) return kExitFailed;

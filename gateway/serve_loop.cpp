@@ -99,8 +99,9 @@ class Loop {
     for (const Client& c : clients_)
       if (c.waiting) return kWaitingSliceMilliseconds;
     const long long untilAccept = MillisecondsBetween(Clock::now(), acceptFrom_);
-    return untilAccept > 0 ? static_cast<int>(std::min<long long>(untilAccept, kWaitSliceMilliseconds))
-                           : kWaitSliceMilliseconds;
+    return untilAccept > 0
+               ? static_cast<int>(std::min<long long>(untilAccept, kWaitSliceMilliseconds))
+               : kWaitSliceMilliseconds;
   }
 
   void Forget() {
@@ -191,9 +192,9 @@ class Loop {
   }
 
   bool TryAnswer(Client& c) {
-    std::optional<HttpAnswer> answer = handler_(c.request);
-    if (!answer && MillisecondsBetween(c.waitingSince, Clock::now()) >= limits_.answerMilliseconds)
-      answer = StatusAnswer(503);
+    const long long waited = MillisecondsBetween(c.waitingSince, Clock::now());
+    std::optional<HttpAnswer> answer = handler_(c.request, static_cast<int>(waited));
+    if (!answer && waited >= limits_.answerMilliseconds) answer = StatusAnswer(503);
     if (!answer) return false;
     Answer(c, *answer, c.request.target, c.request.method != "HEAD");
     return true;

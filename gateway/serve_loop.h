@@ -17,14 +17,16 @@
 struct ServeLimits {
   int idleExitSeconds = 900;       // 0: serve for ever
   int requestMilliseconds = 5000;  // for a client to send its whole head
-  int answerMilliseconds = 10000;  // a request waiting for the upstream, then 503
+  int answerMilliseconds = 2000;   // a request waiting for the upstream, then 503
   int sendMilliseconds = 2000;
   int maxConnections = 64;  // in all; the oldest unfinished head makes room
   int maxPerAddress = 4;    // from one client address, likewise
 };
 
-// The answer, or nothing to be asked again shortly for the same request.
-using RequestHandler = std::function<std::optional<HttpAnswer>(const HttpRequest& request)>;
+// The answer, or nothing to be asked again shortly for the same request,
+// told how long it has waited so far.
+using RequestHandler =
+    std::function<std::optional<HttpAnswer>(const HttpRequest& request, int waitedMilliseconds)>;
 // Told of every answer sent (status and target, target empty when unread).
 using AnswerNotice = std::function<void(int status, const std::string& target)>;
 // Asked between waits; true ends the loop (may be empty).

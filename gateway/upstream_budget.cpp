@@ -1,7 +1,7 @@
 #include "gateway/upstream_budget.h"
 
 #include <algorithm>
-
+#include <iterator>
 
 #include "gateway/forecast_cache.h"
 
@@ -24,13 +24,18 @@ bool MayCallUpstream(UpstreamBudget& budget, std::int64_t now) {
   if (now < budget.pausedUntil) return false;
   if (budget.calls.size() >= static_cast<std::size_t>(kUpstreamCallsPerHour)) return false;
   // Oldest first, so the last minute's calls are a tail found by bisection.
-  const auto lastMinute =
-      budget.calls.end() - std::upper_bound(budget.calls.begin(), budget.calls.end(), now - kMinute);
+  const auto lastMinute = budget.calls.end() -
+                          std::upper_bound(budget.calls.begin(), budget.calls.end(), now - kMinute);
   return lastMinute < kUpstreamCallsPerMinute;
 }
 
 void CountUpstreamCall(UpstreamBudget& budget, std::int64_t now) {
   budget.calls.push_back(now);
+}
+
+void UncountUpstreamCall(UpstreamBudget& budget, std::int64_t at) {
+  const auto counted = std::find(budget.calls.rbegin(), budget.calls.rend(), at);
+  if (counted != budget.calls.rend()) budget.calls.erase(std::next(counted).base());
 }
 
 void PauseUpstream(UpstreamBudget& budget, std::int64_t now, std::int64_t until) {

@@ -19,5 +19,7 @@ struct UpstreamBudget {
 
 bool MayCallUpstream(UpstreamBudget& budget, std::int64_t now);
 void CountUpstreamCall(UpstreamBudget& budget, std::int64_t now);
+// A call counted at `at` that never reached the upstream costs it nothing.
+void UncountUpstreamCall(UpstreamBudget& budget, std::int64_t at);
 // No request for any city before `until` (a later pause wins).
 void PauseUpstream(UpstreamBudget& budget, std::int64_t now, std::int64_t until);

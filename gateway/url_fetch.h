@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "gateway/fetch_failure.h"
+
 // The upstream's own limit per request, unless an operator says otherwise.
 constexpr int kFetchLimitSeconds = 10;
 // A forecast of three days is about 20 kB; anything far larger is not one.
@@ -13,7 +15,8 @@ constexpr std::string::size_type kMaxFetchBytes = 4 * 1024 * 1024;
 struct FetchResult {
   int status = 0;  // the HTTP status; 0 when no complete answer came in time
   std::string body;
-  long long retryAfterSeconds = 0;  // the answer's Retry-After, 0 without one
+  long long retryAfterSeconds = 0;                   // the answer's Retry-After, 0 without one
+  FetchFailure failure = FetchFailure::ServiceSide;  // None once an answer came
 };
 
 FetchResult FetchUrl(const std::string& url, int limitSeconds);

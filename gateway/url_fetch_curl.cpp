@@ -44,7 +44,16 @@ FetchResult FetchUrl(const std::string& url, int limitSeconds) {
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &result.body);
   const char* caFile = std::getenv(kCaFileVariable);
   if (caFile && *caFile) curl_easy_setopt(curl, CURLOPT_CAINFO, caFile);
-  if (curl_easy_perform(curl) == CURLE_OK) {
+  const CURLcode code = curl_easy_perform(curl);
+  curl_off_t readyToSend = 0;
+  long answered = 0;
+  curl_easy_getinfo(curl, CURLINFO_PRETRANSFER_TIME_T, &readyToSend);
+  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &answered);
+  const FetchPhase phase = answered          ? FetchPhase::Answering
+                           : readyToSend > 0 ? FetchPhase::Sent
+                                             : FetchPhase::Connecting;
+  result.failure = FailureOfCurlCode(code, phase);
+  if (code == CURLE_OK) {
     long status = 0;
     curl_off_t retryAfter = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);

@@ -7,6 +7,7 @@
 
 #include "gateway/url_fetch.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <memory>
@@ -102,8 +103,7 @@ void UseUserProxy(HINTERNET session, HINTERNET request, const std::wstring& url)
   WINHTTP_CURRENT_USER_IE_PROXY_CONFIG user{};
   if (!WinHttpGetIEProxyConfigForCurrentUser(&user)) return;
   if (!SetScriptedProxy(session, request, url, user) && user.lpszProxy) {
-    WINHTTP_PROXY_INFO named{WINHTTP_ACCESS_TYPE_NAMED_PROXY, user.lpszProxy,
-                             user.lpszProxyBypass};
+    WINHTTP_PROXY_INFO named{WINHTTP_ACCESS_TYPE_NAMED_PROXY, user.lpszProxy, user.lpszProxyBypass};
     WinHttpSetOption(request, WINHTTP_OPTION_PROXY, &named, sizeof named);
   }
   FreeGlobal(user.lpszAutoConfigUrl);
@@ -134,44 +134,70 @@ bool ReadBody(HINTERNET request, Clock::time_point deadline, std::string& body) 
   }
 }
 
-FetchResult FetchWithWinHttp(const std::string& url, Clock::time_point deadline) {
+// WinHttpSendRequest connects, shakes hands and sends in one call, and some
+// systems (Wine) return from it only once the answer begins: the status
+// callback tells when the request is out.
+void CALLBACK NoteProgress(HINTERNET, DWORD_PTR context, DWORD status, LPVOID, DWORD) {
+  if (status == WINHTTP_CALLBACK_STATUS_REQUEST_SENT && context)
+    *reinterpret_cast<std::atomic<FetchPhase>*>(context) = FetchPhase::Sent;
+}
+
+// Why the request failed: the last error, and how far it had got (a wait
+// cut by the deadline counts as a timeout).
+FetchResult Failed(FetchPhase phase) {
+  FetchResult result;
+  const DWORD error = GetLastError();
+  result.failure = FailureOfWinHttpError(error ? error : ERROR_WINHTTP_TIMEOUT, phase);
+  return result;
+}
+
+FetchResult FetchWithWinHttp(const std::string& url, Clock::time_point deadline,
+                             std::atomic<FetchPhase>& phase) {
   FetchResult result;
   std::wstring wideUrl = Wide(url);
   URL_COMPONENTS parts{};
   parts.dwStructSize = sizeof parts;
   parts.dwHostNameLength = parts.dwUrlPathLength = parts.dwExtraInfoLength = static_cast<DWORD>(-1);
-  if (!WinHttpCrackUrl(wideUrl.c_str(), 0, 0, &parts)) return result;
+  if (!WinHttpCrackUrl(wideUrl.c_str(), 0, 0, &parts)) return Failed(FetchPhase::Connecting);
   const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
   const std::wstring path = std::wstring(parts.lpszUrlPath, parts.dwUrlPathLength) +
                             std::wstring(parts.lpszExtraInfo, parts.dwExtraInfoLength);
 
   bool automaticProxy = false;
   Handle session(OpenSession(automaticProxy));
-  if (!session) return result;
+  if (!session) return Failed(FetchPhase::Connecting);
   Handle connection(WinHttpConnect(session.get(), host.c_str(), parts.nPort, 0));
   const DWORD secure = parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0;
   Handle request(connection
                      ? WinHttpOpenRequest(connection.get(), L"GET", path.c_str(), nullptr,
                                           WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, secure)
                      : nullptr);
-  if (!request) return result;
+  if (!request) return Failed(FetchPhase::Connecting);
   if (!automaticProxy) UseUserProxy(session.get(), request.get(), wideUrl);
   // Older systems refuse the option and get the answer uncompressed.
   DWORD decompress = WINHTTP_DECOMPRESSION_FLAG_ALL;
   WinHttpSetOption(request.get(), WINHTTP_OPTION_DECOMPRESSION, &decompress, sizeof decompress);
+  DWORD_PTR context = reinterpret_cast<DWORD_PTR>(&phase);
+  WinHttpSetOption(request.get(), WINHTTP_OPTION_CONTEXT_VALUE, &context, sizeof context);
+  WinHttpSetStatusCallback(request.get(), NoteProgress, WINHTTP_CALLBACK_FLAG_SEND_REQUEST, 0);
 
-  DWORD status = 0, size = sizeof status;
+  SetLastError(0);
   if (!LimitWaits(request.get(), deadline) ||
       !WinHttpSendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA,
-                          0, 0, 0) ||
-      !LimitWaits(request.get(), deadline) || !WinHttpReceiveResponse(request.get(), nullptr) ||
+                          0, 0, 0))
+    return Failed(phase);
+  phase = FetchPhase::Sent;
+  DWORD status = 0, size = sizeof status;
+  SetLastError(0);
+  if (!LimitWaits(request.get(), deadline) || !WinHttpReceiveResponse(request.get(), nullptr) ||
       !WinHttpQueryHeaders(request.get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
-                           WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX) ||
-      !ReadBody(request.get(), deadline, result.body)) {
-    result.body.clear();
-    return result;
-  }
+                           WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX))
+    return Failed(FetchPhase::Sent);
+  phase = FetchPhase::Answering;
+  SetLastError(0);
+  if (!ReadBody(request.get(), deadline, result.body)) return Failed(FetchPhase::Answering);
   result.status = static_cast<int>(status);
+  result.failure = FetchFailure::None;
   DWORD retryAfter = 0;
   size = sizeof retryAfter;
   // The date form of Retry-After does not read as a number and counts as none.
@@ -187,6 +213,7 @@ struct Outcome {
   std::mutex mutex;
   std::condition_variable done;
   bool finished = false;
+  std::atomic<FetchPhase> phase{FetchPhase::Connecting};
   FetchResult result;
 };
 
@@ -200,14 +227,17 @@ FetchResult FetchUrl(const std::string& url, int limitSeconds) {
   const Clock::time_point deadline = Clock::now() + std::chrono::seconds(limitSeconds);
   auto outcome = std::make_shared<Outcome>();
   std::thread([outcome, url, deadline] {
-    FetchResult result = FetchWithWinHttp(url, deadline);
+    FetchResult result = FetchWithWinHttp(url, deadline, outcome->phase);
     std::lock_guard<std::mutex> lock(outcome->mutex);
     outcome->result = std::move(result);
     outcome->finished = true;
     outcome->done.notify_one();
   }).detach();
   std::unique_lock<std::mutex> lock(outcome->mutex);
-  if (!outcome->done.wait_until(lock, deadline, [&] { return outcome->finished; }))
-    return FetchResult{};
+  if (!outcome->done.wait_until(lock, deadline, [&] { return outcome->finished; })) {
+    FetchResult late;
+    late.failure = FailureOfWinHttpError(ERROR_WINHTTP_TIMEOUT, outcome->phase);
+    return late;
+  }
   return outcome->result;
 }

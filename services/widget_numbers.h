@@ -54,8 +54,8 @@ const int kNightIconImage = 81;
 const int kTrayIconImage = 90;
 
 // Fonts.
-const int kLargeFont = 86;  // Tahoma 13 pt
-const int kSmallFont = 87;  // Tahoma 10 pt
+const int kLargeFont = 86;      // Tahoma 13 pt
+const int kSmallFont = 87;      // Tahoma 10 pt
 const int kScaledGuiFont = 93;  // the control default font, above 100 % only
 
 // Files, tray, menu, timers, documents.
@@ -66,6 +66,7 @@ const int kExitMenuItem = 1;
 const int kAutostartMenuItem = 2;
 const int kClockTimer = 88;
 const int kRefreshTimerId = 0;
+const int kSoonRefreshTimerId = 94;  // one-shot, after a feed server's Retry-After
 const int kFeedDocument = 0;
 
 // Messages the window hook posts to the main window to act on the system's

@@ -14,6 +14,7 @@ struct Outcome {
   std::string body;
   bool bodyBeforeHeaders = false;
   bool cutShort = false;
+  int32_t retryAfterSeconds = 0;
 };
 
 // Feeds the bytes in pieces cut at the given offsets, the way receives would
@@ -44,6 +45,7 @@ Outcome Feed(const std::string& bytes, const std::vector<size_t>& cuts = {}) {
   }
   out.state = response.state;
   out.cutShort = response.cutShort;
+  out.retryAfterSeconds = response.retryAfterSeconds;
   return out;
 }
 
@@ -250,8 +252,18 @@ TEST(Response, StatusLineMustHold200Or302) {
             ResponseState::Rejected);
   EXPECT_EQ(Feed("HTTP/1.1 500 Oops\r\n\r\n").state, ResponseState::Rejected);
   EXPECT_EQ(Feed("\r\n\r\n").state, ResponseState::Rejected);
-  // Rejected as soon as the status line is complete, without the headers.
-  EXPECT_EQ(Feed("HTTP/1.1 404 Not Found\r\n").state, ResponseState::Rejected);
+  // A refused answer's headers are read for its Retry-After (seconds only),
+  // and still nothing of its body is taken.
+  EXPECT_EQ(Feed("HTTP/1.1 404 Not Found\r\n").state, ResponseState::ReadingHeaders);
+  const Outcome later = Feed("HTTP/1.1 503 Service Unavailable\r\nretry-after: 12\r\n\r\nbusy");
+  EXPECT_EQ(later.state, ResponseState::Rejected);
+  EXPECT_EQ(later.body, "");
+  EXPECT_EQ(later.retryAfterSeconds, 12);
+  for (const char* value : {"Wed, 21 Oct 2026 07:28:00 GMT", "-5", ""})
+    EXPECT_EQ(
+        Feed(std::string("HTTP/1.1 503 x\r\nRetry-After: ") + value + "\r\n\r\n").retryAfterSeconds,
+        0)
+        << value;
 
   const Outcome moved = Feed("HTTP/1.1 302 Found\r\nContent-Length: 13\r\n\r\n<html></html>");
   EXPECT_EQ(moved.state, ResponseState::Complete);

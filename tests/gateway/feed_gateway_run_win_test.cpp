@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <ctime>
 #include <filesystem>
+#include <sstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -341,36 +343,189 @@ void EndProcess(DWORD id) {
   CloseHandle(process);
 }
 
-TEST_F(GatewayRun, TheWidgetStartsItsGatewayAndShowsTheMappedForecast) {
-  // Other widget tests serve this port for a moment; wait for it to be free.
-  bool free = false;
-  for (int waited = 0; waited < 30000 && !free; waited += 200) {
-    const SOCKET taken = Connect(kWidgetFeedPort);
-    free = taken == INVALID_SOCKET;
-    if (!free) closesocket(taken), Sleep(200);
+// Waits up to `ms` for nothing to answer on the port (other widget tests
+// serve it for a moment, and a gateway ends within 2 s of its widget).
+bool WaitPortFree(uint16_t port, int ms) {
+  for (int waited = 0; waited < ms; waited += 200) {
+    if (!Answering(port)) return true;
+    Sleep(200);
   }
-  ASSERT_TRUE(free) << "port " << kWidgetFeedPort << " is taken";
-  const fs::path app = AppDir();
-  StageWidgetForMoscow(app);
-  // The gateway inherits the widget's environment, so it asks the fake.
-  SetEnvironmentVariableA(kUpstreamVariable, upstream_->Url("/v1/forecast").c_str());
-  Process widget;
-  const bool started = widget.Start(app / "nimbrel.exe", {});
-  SetEnvironmentVariableA(kUpstreamVariable, nullptr);
-  ASSERT_TRUE(started);
+  return false;
+}
 
+// The widget staged in the working directory, its gateway asking
+// `upstream`; ended with every gateway it started.
+class WidgetSession {
+ public:
+  explicit WidgetSession(const std::string& upstream) {
+    if (!WaitPortFree(kWidgetFeedPort, 30000)) return;
+    // The gateway inherits the widget's environment, so it asks the fake.
+    SetEnvironmentVariableA(kUpstreamVariable, upstream.c_str());
+    started_ = widget_.Start(AppDir() / "nimbrel.exe", {});
+    SetEnvironmentVariableA(kUpstreamVariable, nullptr);
+  }
+  ~WidgetSession() { End(); }
+  bool Started() const { return started_; }
+  DWORD Id() const { return widget_.Id(); }
+  bool Visible(int ms) const {
+    for (int waited = 0; waited < ms; waited += 50) {
+      const HWND main = FindProcessWindow(widget_.Id(), "WindowClass_55");
+      if (main && IsWindowVisible(main)) return true;
+      Sleep(50);
+    }
+    return false;
+  }
+  // Every message answered within the bound, asked every 100 ms for `ms`.
+  bool KeepsAnswering(int ms, int boundMs) const {
+    const HWND main = FindProcessWindow(widget_.Id(), "WindowClass_55");
+    for (int waited = 0; main && waited < ms; waited += 100) {
+      DWORD_PTR result = 0;
+      if (!SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, boundMs, &result)) return false;
+      Sleep(100);
+    }
+    return main != nullptr;
+  }
+  std::vector<DWORD> Gateways() const {
+    return ChildProcessesNamed(widget_.Id(), "nimbrel-feed.exe");
+  }
+  void End() {
+    if (!started_) return;
+    const std::vector<DWORD> gateways = Gateways();
+    widget_.End();
+    for (DWORD id : gateways) EndProcess(id);
+    started_ = false;
+  }
+
+ private:
+  Process widget_;
+  bool started_ = false;
+};
+
+TEST_F(GatewayRun, TheWidgetStartsItsGatewayAndShowsTheMappedForecast) {
+  // A real round trip away.
+  upstream_ = std::make_unique<LoopbackServer>([](LoopbackConnection& c) {
+    c.Pause(400);
+    c.Send(TodaysAnswer());
+  });
+  StageWidgetForMoscow(AppDir());
+  WidgetSession widget(upstream_->Url("/v1/forecast"));
+  ASSERT_TRUE(widget.Started()) << "port " << kWidgetFeedPort << " is taken";
   const PanelsSeen panels = WaitForMoscowPanels(widget.Id());
-  const std::vector<DWORD> gateways = ChildProcessesNamed(widget.Id(), "nimbrel-feed.exe");
+  const std::vector<DWORD> gateways = widget.Gateways();
   widget.End();
-  for (DWORD id : gateways) EndProcess(id);
   ASSERT_TRUE(panels.shown) << "the panels never showed the town";
   EXPECT_EQ(gateways.size(), 1u);
   EXPECT_EQ(upstream_->Connections(), 1);
   EXPECT_EQ(panels.texts,
             (std::vector<std::string>{"Пасмурно, Снег", "-3...-3°C", "Вет. западный    4...4m\\c",
                                       "Влаж: 88...88 %"}));
+  EXPECT_TRUE(fs::exists("feedcache/27612.forecast")) << "kept beside nim.xml";
 }
 
+// --- The widget on a network that is not simply up ---------------------------
+
+// The forecast service as the network lets the gateway see it: answering,
+// every connection closed at once (no network yet, a firewall), or taken
+// and never answered (a captive portal, a firewall that drops).
+enum class Reach { Up, Closed, Silent };
+
+class ChangingNetwork : public GatewayRun {
+ protected:
+  void SetUp() override {
+    upstream_ = std::make_unique<LoopbackServer>([this](LoopbackConnection& c) {
+      switch (reach_.load()) {
+        case Reach::Up:
+          return c.Send(TodaysAnswer());
+        case Reach::Closed:
+          return c.Close();
+        case Reach::Silent:
+          return c.HoldSilent(15000);
+      }
+    });
+    ASSERT_TRUE(upstream_->Listening());
+    // A user's folder as it is named here, not in ASCII: the gateway keeps
+    // its forecasts in it.
+    ASSERT_TRUE(CreateDirectoryA("Погода", nullptr) && SetCurrentDirectoryA("Погода"));
+    StageWidgetForMoscow(AppDir());
+  }
+
+  std::string Url() const { return upstream_->Url("/v1/forecast"); }
+
+  // A session that got its forecast and ended, as at log-off; its nim.xml
+  // goes, so that only a new download can show the town again.
+  void LastSession() {
+    WidgetSession widget(Url());
+    ASSERT_TRUE(widget.Started());
+    ASSERT_TRUE(WaitForMoscowPanels(widget.Id()).shown);
+    widget.End();
+    fs::remove("nim.xml");
+  }
+
+  std::atomic<Reach> reach_{Reach::Up};
+};
+
+TEST_F(ChangingNetwork, LogOnBeforeTheNetworkShowsWeatherSoonAfterItComesUp) {
+  reach_ = Reach::Closed;
+  WidgetSession widget(Url());
+  ASSERT_TRUE(widget.Started());
+  ASSERT_TRUE(widget.Visible(10000));
+  Sleep(1000);
+  EXPECT_NE(ControlText(widget.Id(), 59, 20), "Москва") << "no weather without a network";
+  reach_ = Reach::Up;
+  // The gateway retries within 12 s and told the widget when to ask again:
+  // the weather comes long before the widget's next minute.
+  EXPECT_TRUE(WaitForMoscowPanels(widget.Id()).shown);
+  EXPECT_GE(upstream_->Connections(), 2);
+}
+
+TEST_F(ChangingNetwork, ASecondLogOnWithTheNetworkDownShowsTheLastSessionsForecast) {
+  LastSession();
+  reach_ = Reach::Closed;
+  WidgetSession widget(Url());
+  ASSERT_TRUE(widget.Started());
+  const PanelsSeen panels = WaitForMoscowPanels(widget.Id());
+  ASSERT_TRUE(panels.shown) << "the gateway had nothing to serve";
+  EXPECT_TRUE(fs::exists("feedcache/27612.forecast"));
+  EXPECT_EQ(panels.texts.at(1), "-3...-3°C");
+}
+
+// The last session's forecast made two hours old, so that it is due again.
+void AgeTheCache(std::int64_t seconds) {
+  const fs::path file = "feedcache/27612.forecast";
+  std::istringstream in(ReadFileBytes(file));
+  std::string magic, rest;
+  long long triedAt = 0, dueAt = 0, failures = 0, fetchedAt = 0;
+  std::getline(in, magic);
+  in >> triedAt >> dueAt >> failures >> fetchedAt;
+  std::getline(in, rest, '\0');
+  WriteFileBytes(file, magic + "\n" + std::to_string(triedAt - seconds) + " " +
+                           std::to_string(dueAt - seconds) + " " + std::to_string(failures) + " " +
+                           std::to_string(fetchedAt - seconds) + rest);
+}
+
+TEST_F(ChangingNetwork, ASilentServiceNeverHoldsUpTheWidget) {
+  LastSession();
+  AgeTheCache(2 * 3600);
+  reach_ = Reach::Silent;
+  {
+    WidgetSession widget(Url());
+    ASSERT_TRUE(widget.Started());
+    EXPECT_TRUE(WaitForMoscowPanels(widget.Id()).shown) << "served from the cache at once";
+    for (int waited = 0; waited < 5000 && upstream_->Connections() < 2; waited += 100) Sleep(100);
+    EXPECT_EQ(upstream_->Connections(), 2) << "and asked in the background";
+  }
+
+  // The first start ever: nothing to serve. The widget shows itself and
+  // keeps answering while the gateway's first request runs to its limit
+  // and the widget asks again after the gateway's Retry-After.
+  fs::remove_all("feedcache");
+  fs::remove("nim.xml");
+  WidgetSession widget(Url());
+  ASSERT_TRUE(widget.Started());
+  ASSERT_TRUE(widget.Visible(10000));
+  EXPECT_TRUE(widget.KeepsAnswering(13000, 2000));
+  EXPECT_NE(ControlText(widget.Id(), 59, 20), "Москва");
+}
 // --- Hosting for many users: the widget through stock nginx ---------------
 
 // Wine starts Unix programs but cannot wait for them: the caller watches

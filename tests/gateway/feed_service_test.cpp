@@ -2,11 +2,14 @@
 // moves by hand and with an upstream that counts its requests.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "gateway/feed_service.h"
+#include "gateway/forecast_folder.h"
 #include "tests/gateway/forecast_answers.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 
@@ -26,7 +29,8 @@ class Gateway : public ::testing::Test {
   }
 
   HttpAnswer Get(const std::string& target, std::int64_t at, const char* method = "GET") {
-    const std::optional<HttpAnswer> answer = AnswerRequest(service_, HttpRequest{method, target}, at);
+    const std::optional<HttpAnswer> answer =
+        AnswerRequest(service_, HttpRequest{method, target}, at);
     EXPECT_TRUE(answer) << "with the fetch run at once nothing waits";
     return answer.value_or(HttpAnswer{});
   }
@@ -89,6 +93,70 @@ TEST_F(Gateway, AnswersFailuresWithoutAForecastAndOtherPathsByStatus) {
   EXPECT_NE(page.body.find("Meteostat"), std::string::npos);
 }
 
+TEST_F(Gateway, AnUnreachedUpstreamIsAskedAgainSoonAndCostsNeitherBackOffNorBudget) {
+  FetchResult unreached;
+  unreached.failure = FetchFailure::Unreached;
+  FetchResult answer = unreached;
+  service_.fetch = [&](const std::string& url) {
+    urls_.push_back(url);
+    return answer;
+  };
+  HttpAnswer first = Get("/xml/27612_1.xml", kStart);
+  EXPECT_EQ(first.status, 503);
+  EXPECT_EQ(first.retryAfterSeconds, kUnreachedRetrySeconds);
+  EXPECT_NE(AnswerBytes(first).find("\r\nRetry-After: 12\r\n"), std::string::npos);
+  EXPECT_EQ(Get("/xml/27612_1.xml", kStart + 5).retryAfterSeconds, kUnreachedRetrySeconds - 5);
+  EXPECT_EQ(urls_.size(), 1u);
+  // Asked again in the background as well, without any request.
+  std::int64_t at = kStart;
+  for (int i = 0; i < 20; ++i) RetryUnreached(service_, at += kUnreachedRetrySeconds);
+  EXPECT_EQ(urls_.size(), 21u);
+  EXPECT_EQ(service_.cache["27612"].failures, 0);
+  EXPECT_TRUE(service_.budget.calls.empty()) << "the upstream was never asked";
+
+  answer = FetchResult{500, ""};
+  EXPECT_EQ(Get("/xml/27612_1.xml", at += kUnreachedRetrySeconds).retryAfterSeconds, kRetrySeconds);
+  answer = unreached;
+  EXPECT_EQ(Get("/xml/27612_1.xml", at += kRetrySeconds).retryAfterSeconds, kUnreachedRetrySeconds);
+  NoteNetworkChange(service_);
+  answer = FetchResult{500, ""};
+  RetryUnreached(service_, at + 1);
+  EXPECT_EQ(service_.cache["27612"].failures, 2) << "the network changed: asked at once";
+  EXPECT_EQ(Get("/xml/27612_1.xml", at + 2).retryAfterSeconds, 2 * kRetrySeconds - 1)
+      << "the service's own back-off goes on where it was";
+  answer = FetchResult{200, AnswerJson(AnswerDays(3))};
+  EXPECT_EQ(Get("/xml/27612_1.xml", at + 1 + 2 * kRetrySeconds).status, 200);
+}
+
+TEST_F(Gateway, AGatewayStartedAgainServesWhatTheLastOneKeptAndTrustsNoOtherFile) {
+  ScratchDir scratch;
+  service_.cities["26063"] = CityPlace{"Piter", 59.9667, 30.3};
+  service_.cacheDir = "cache";
+  ASSERT_TRUE(LoadStoredForecasts(service_, "cache", kStart));
+  const std::string feed = Get("/xml/27612_1.xml", kStart).body;
+  ASSERT_NE(feed.find("<FORECAST"), std::string::npos);
+
+  // The next log-on, with the network down.
+  auto restart = [this](std::int64_t at) {
+    service_.cache.clear();
+    service_.answered.clear();
+    EXPECT_TRUE(LoadStoredForecasts(service_, "cache", at));
+  };
+  upstreamUp_ = false;
+  restart(kStart + kHour);
+  EXPECT_EQ(Get("/xml/27612_1.xml", kStart + kHour).body, feed);
+  EXPECT_EQ(urls_.size(), 2u) << "due, asked, failed: still served";
+
+  // Half-written, damaged and someone else's files are passed over.
+  WriteFileBytes("cache/26063.forecast.new", "nimbrel-forecast 1\n");
+  WriteFileBytes("cache/26063.forecast",
+                 ReadFileBytes("cache/27612.forecast").replace(19, 10, "2999999999"));
+  WriteFileBytes("cache/27612.forecast", ReadFileBytes("cache/27612.forecast").substr(0, 200));
+  restart(kStart + kHour);
+  EXPECT_TRUE(service_.cache.empty());
+  EXPECT_FALSE(std::filesystem::exists("cache/26063.forecast.new"));
+}
+
 TEST_F(Gateway, ASetBackClockAsksUpstreamAgainAtOnce) {
   Get("/xml/27612_1.xml", kStart);
   EXPECT_EQ(Get("/xml/27612_1.xml", kStart - kHour).status, 200);
@@ -137,7 +205,7 @@ TEST_F(UpstreamTerms, AnUpstreamThatAlwaysRefusesIsAskedLessAndLess) {
 }
 
 TEST_F(UpstreamTerms, AllCitiesTogetherStayWithin600AMinuteAnd5000AnHour) {
-  service_.policy.refetchSeconds = 1;  // an operator's --refresh 1
+  service_.policy.refetchSeconds = 1;         // an operator's --refresh 1
   const std::string answer = AnswerJson({});  // a forecast of no hours parses fastest
   std::int64_t now = kStart;
   service_.fetch = [&](const std::string&) {

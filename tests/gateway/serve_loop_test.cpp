@@ -43,7 +43,9 @@ class ServeLoop : public ::testing::Test {
     loop_ = std::thread([this] {
       ServeConnections(
           listener_, limits_,
-          [this](const HttpRequest& r) { return AnswerRequest(service_, r, std::time(nullptr)); },
+          [this](const HttpRequest& r, int waited) {
+            return AnswerRequest(service_, r, std::time(nullptr), waited);
+          },
           AnswerNotice(), [this] { return stop_.load(); });
     });
   }

@@ -5,7 +5,11 @@
 // COUNT EVERY" picks a city COUNT times and marks every EVERY picks. Prints one
 // "figure milliseconds" line per measurement, then "idle" when the program
 // is left alone for IDLE_MS (the script samples /proc meanwhile), and ends
-// the program.
+// the program. "probe network EXE WATCH_MS [FRESH]" is scripts/network-figures'
+// probe: after "visible" it asks the widget a message every 100 ms for
+// WATCH_MS, reports "feed" when nim.xml beside it first holds a feed and
+// "fresh" when it holds FRESH (ending soon after), then "slowest_answer",
+// and "started" is the start as Unix milliseconds.
 #include <windows.h>
 
 #include <cstdio>
@@ -153,6 +157,52 @@ bool RunSoak(HWND main, int count, int every) {
   return CloseCityWindow();
 }
 
+double UnixMs() {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  const unsigned long long ticks =
+      (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+  const unsigned long long kUnixEpochTicks = 116444736000000000ULL, kTicksPerMs = 10000;
+  return static_cast<double>((ticks - kUnixEpochTicks) / kTicksPerMs);
+}
+
+std::string ReadWhole(const std::string& name) {
+  std::string text;
+  HANDLE file = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return text;
+  char piece[4096];
+  DWORD got = 0;
+  while (ReadFile(file, piece, sizeof piece, &got, nullptr) && got) text.append(piece, got);
+  CloseHandle(file);
+  return text;
+}
+
+bool RunNetworkWatch(HWND main, const std::string& directory, int watchMs, const char* fresh,
+                     double start) {
+  const DWORD kAskEveryMs = 100, kAfterFreshMs = 1000;
+  double slowest = 0, end = NowMs() + watchMs;
+  bool feed = false, seen = false;
+  while (NowMs() < end) {
+    const double asked = NowMs();
+    if (!Answers(main)) return false;
+    if (NowMs() - asked > slowest) slowest = NowMs() - asked;
+    const std::string text = ReadWhole(directory + "nim.xml");
+    if (!feed && text.find("<FORECAST") != std::string::npos) {
+      feed = true;
+      Report("feed", NowMs() - start);
+    }
+    if (!seen && *fresh && text.find(fresh) != std::string::npos) {
+      seen = true;
+      Report("fresh", NowMs() - start);
+      end = NowMs() + kAfterFreshMs;
+    }
+    Sleep(kAskEveryMs);
+  }
+  Report("slowest_answer", slowest);
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -164,7 +214,8 @@ int main(int argc, char** argv) {
   QueryPerformanceFrequency(&frequency);
   const bool widget = std::strcmp(argv[1], "widget") == 0;
   const bool soak = std::strcmp(argv[1], "soak") == 0;
-  const bool widgetWindows = widget || soak || std::strcmp(argv[1], "structure") == 0;
+  const bool network = std::strcmp(argv[1], "network") == 0;
+  const bool widgetWindows = widget || soak || network || std::strcmp(argv[1], "structure") == 0;
   const char* mainClass = widgetWindows ? "WindowClass_55" : "FloorWindow";
   const int idleMs = std::atoi(argv[3]);
   const int presses = argc > 4 ? std::atoi(argv[4]) : 0;
@@ -178,6 +229,7 @@ int main(int argc, char** argv) {
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
   const double start = NowMs();
+  if (network) Report("started", UnixMs());
   if (!CreateProcessA(argv[2], &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                       directory.empty() ? nullptr : directory.c_str(), &startup, &process)) {
     std::fprintf(stderr, "probe: cannot start %s\n", argv[2]);
@@ -190,7 +242,9 @@ int main(int argc, char** argv) {
   if (ok) Report("answering", NowMs() - start);
   if (ok && widget) ok = RunWidgetFigures(main, presses, picks);
   if (ok && soak) ok = RunSoak(main, presses, picks);
-  if (ok) {
+  if (ok && network) {
+    ok = RunNetworkWatch(main, directory, idleMs, argc > 4 ? argv[4] : "", start);
+  } else if (ok) {
     Sleep(1000);
     std::printf("idle\n");
     std::fflush(stdout);
