@@ -45,11 +45,6 @@ void FillCityList() {
   CloseFileSlot(kCityListFile);
 }
 
-// 64-bit ticks: a widget left running for 49 days must not see a pause go backwards.
-std::int64_t NowMs() {
-  return static_cast<std::int64_t>(GetTickCount64());
-}
-
 void SelectTypedCity(HWND list) {
   const int line = FindCityLine(cityLines, citySearch.typed);
   if (line >= 0) SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(line), 0);
@@ -62,9 +57,9 @@ LRESULT CALLBACK TypeToFindProc(HWND list, UINT message, WPARAM wParam, LPARAM l
   switch (message) {
     case WM_CHAR:
       if (wParam == VK_BACK) {
-        TakeCityLetterBack(citySearch, NowMs());
+        TakeCityLetterBack(citySearch, GetTickCount());
       } else if (wParam >= ' ' && wParam != kDeleteCharacter) {
-        TypeCityLetter(citySearch, static_cast<char>(wParam), NowMs());
+        TypeCityLetter(citySearch, static_cast<char>(wParam), GetTickCount());
       } else if (wParam == '\r') {
         return 0;
       } else {
