@@ -12,7 +12,7 @@ if(NOT dump MATCHES "file format ${FORMAT}")
 endif()
 string(REGEX MATCHALL "DLL Name: [^\n]+" dlls "${dump}")
 set(system KERNEL32 USER32 GDI32 SHELL32 COMCTL32 WSOCK32 WS2_32 MSVCRT ADVAPI32
-  NTDLL PSAPI OLE32 SHLWAPI MSIMG32 COMDLG32 VERSION WINHTTP)
+  NTDLL PSAPI OLE32 SHLWAPI MSIMG32 COMDLG32 VERSION WINHTTP IPHLPAPI)
 foreach(entry ${dlls})
   string(REGEX REPLACE "DLL Name: ([^.]+)\\.[dD][lL][lL].*" "\\1" dll "${entry}")
   string(TOUPPER "${dll}" dll)
