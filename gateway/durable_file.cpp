@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <system_error>
 #ifdef _WIN32
 #include <windows.h>
@@ -35,6 +37,13 @@ std::filesystem::path NarrowPath(const std::string& text) {
 #else
   return std::filesystem::path(text);
 #endif
+}
+
+bool ReadWholeFile(const std::string& path, std::string& out) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return true;
 }
 
 bool WriteFileDurably(const std::string& path, const std::string& bytes) {

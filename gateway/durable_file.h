@@ -13,5 +13,8 @@ extern const char kReplacementSuffix[];  // ".new"
 // takes it; std::filesystem would read its bytes as another code page.
 std::filesystem::path NarrowPath(const std::string& text);
 
+// The whole file, read as it is; false when it cannot be opened.
+bool ReadWholeFile(const std::string& path, std::string& out);
+
 // False when any step failed; the ".new" file is then gone again.
 bool WriteFileDurably(const std::string& path, const std::string& bytes);

@@ -1,8 +1,6 @@
 #include "gateway/forecast_folder.h"
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 #include "gateway/durable_file.h"
@@ -16,11 +14,6 @@ const char kStoreSuffix[] = ".forecast";
 
 // Narrow names throughout, as the caller gave the folder (fopen and the
 // streams take them in the system's encoding).
-std::string ReadWhole(const std::string& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 std::string StoreFile(const std::string& dir, const std::string& code) {
   return dir + "/" + code + kStoreSuffix;
 }
@@ -37,7 +30,10 @@ bool LoadStoredForecasts(FeedService& service, const std::string& dir, std::int6
     if (it->path().extension() == kReplacementSuffix) fs::remove(it->path(), code);
   for (const auto& city : service.cities) {
     CachedForecast entry;
-    if (!ReadStoredForecast(ReadWhole(StoreFile(dir, city.first)), utcNow, entry)) continue;
+    std::string stored;
+    if (!ReadWholeFile(StoreFile(dir, city.first), stored) ||
+        !ReadStoredForecast(stored, utcNow, entry))
+      continue;
     std::lock_guard<std::mutex> lock(service.mutex);
     service.cache[city.first] = entry;
   }

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "gateway/city_places.h"
+#include "gateway/durable_file.h"
 #include "gateway/feed_files.h"
 #include "gateway/feed_service.h"
 #include "gateway/fetch_pool.h"
@@ -50,13 +51,6 @@ std::string ProgramDirectory() {
 #endif
   const auto slash = file.find_last_of("/\\");
   return slash == std::string::npos ? "." : file.substr(0, slash);
-}
-
-bool ReadWholeFile(const std::string& name, std::string& out) {
-  std::ifstream in(name, std::ios::binary);
-  if (!in) return false;
-  out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return true;
 }
 
 void PrintLine(const std::string& line) {
