@@ -63,6 +63,16 @@ void TakeOpeningScale() {
   SetWidgetDpi(MonitorDpiAt(GetSystemMetrics(SM_CXSCREEN) / 2, kMainWindowTop));
 }
 
+// Once a plate or a cloud is presented, the system keeps its own copy; the
+// decoded picture would only take memory until a new scale loads it again.
+template <size_t Count>
+void ReleasePictures(const int (&slots)[Count]) {
+  for (int slot : slots) FreeImageSlot(slot);
+}
+const int kPlatePictures[] = {kBaseImage, kForecastImage, kFlipImage};
+const int kCloudPictures[] = {kCloud1Image, kCloud4Image, kCloud5Image, kCloud6Image,
+                              kCloud7Image};
+
 void LoadPlatePictures() {
   char path[32];
   for (int digit = 0; digit <= 9; ++digit) {
@@ -192,6 +202,7 @@ void OpenClouds() {
   for (const CloudOpening& c : kCloudOpenings)
     PresentLayered(WindowHandle(c.window), c.image, kOpaque);
   for (const CloudOpening& c : kCloudOpenings) SetWindowHidden(c.window, 0);
+  ReleasePictures(kCloudPictures);
 }
 
 void AddTrayMenu() {
@@ -239,6 +250,7 @@ void RescaleWidget(int dpi) {
   PlaceControls(kClockCells);
   PlaceControls(kClockTexts);
   StyleTexts();
+  ReleasePictures(kPlatePictures);
   PlaceAllFollowers();
   // The panels reload the icons for the scale and open their windows afresh.
   UpdateWeatherPanels(1);
@@ -274,6 +286,7 @@ void StartWidget() {
   OpenClockPlates();
   MarkStartupStep("plates_and_controls");
   StyleTexts();
+  ReleasePictures(kPlatePictures);
   MarkStartupStep("fonts");
   RefreshWeather();  // its panel update shows the widget
   MarkStartupStep("first_refresh_shown");
