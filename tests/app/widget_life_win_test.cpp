@@ -227,13 +227,17 @@ TEST_F(WidgetLife, AResumeFromSleepRefreshesAtOnce) {
   EXPECT_TRUE(feed.WaitFor("/xml/_1.xml", asked + 1, 3000));
 }
 
-// The tooltip of the first tray icon whose tooltip names the town.
-std::string TipNaming(const std::string& town) {
-  for (HWND icon : TrayIconWindows()) {
-    const std::string tip = TrayTipOf(icon);
-    if (tip.compare(0, town.size(), town) == 0) return tip;
+// The tooltip of the first tray icon whose tooltip names the town. The
+// widget adds its icon just after its windows show, so it is waited for.
+std::string TipNaming(const std::string& town, int waitMs = 5000) {
+  for (int waited = 0;; waited += 250) {
+    for (HWND icon : TrayIconWindows()) {
+      const std::string tip = TrayTipOf(icon);
+      if (tip.compare(0, town.size(), town) == 0) return tip;
+    }
+    if (waited >= waitMs) return "<no tray tip names " + town + ">";
+    Sleep(250);
   }
-  return "<no tray tip names " + town + ">";
 }
 
 std::string NowAsTipTime() {
@@ -264,7 +268,7 @@ TEST_F(WidgetLife, TheTrayTipTellsTheWeatherAndItsAgeAlsoAfterAnExplorerRestart)
   icon.hWnd = widget.Window(55);
   icon.uID = 89;
   ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &icon));
-  ASSERT_EQ(TipNaming("Москва").compare(0, 4, "<no "), 0);
+  ASSERT_EQ(TipNaming("Москва", 0).compare(0, 4, "<no "), 0);
   SendMessageTimeoutA(widget.Window(55), RegisterWindowMessageA("TaskbarCreated"), 0, 0, SMTO_BLOCK,
                       5000, nullptr);
   EXPECT_EQ(TipNaming("Москва"), tip);

@@ -246,9 +246,12 @@ std::string TrayTipOf(HWND icon) {
   MoveMouse(r.left + 8, r.top + 8);
   for (int waited = 0; waited < 3000; waited += 100) {
     Sleep(100);
-    HWND tip = FindWindowA("tooltips_class32", nullptr);
+    // Every icon has a tooltip window of its own: take the one showing.
+    HWND tip = nullptr;
+    while ((tip = FindWindowExA(nullptr, tip, "tooltips_class32", nullptr)) && !IsWindowVisible(tip)) {
+    }
     wchar_t wide[256] = L"";
-    if (!tip || !IsWindowVisible(tip)) continue;
+    if (!tip) continue;
     SendMessageW(tip, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(wide));
     if (!wide[0]) continue;
     char text[512] = "";
