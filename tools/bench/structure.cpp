@@ -7,8 +7,9 @@
 // Plates are solid, of the real pictures' sizes read from their headers (of
 // the set for the system DPI, every figure at the widget's scale): no picture
 // is decoded, no settings read, no feed parsed. It carries the widget's own
-// manifest (structure.rc): version 6 of the common controls and the DPI
-// awareness belong to the structure, not to the widget's work. scripts/bench
+// manifest and icon (structure.rc): version 6 of the common controls, the DPI
+// awareness and every class's icon belong to the structure, not to the
+// widget's work. scripts/bench
 // runs it beside the widget, from the widget's staged working directory.
 #include <windows.h>
 #include <winsock.h>
@@ -142,6 +143,10 @@ void RegisterClassOf(int number) {
   windowClass.style = CS_DBLCLKS;
   windowClass.lpfnWndProc = StructureProc;
   windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.hIcon = LoadIconA(windowClass.hInstance, MAKEINTRESOURCEA(1));
+  windowClass.hIconSm = static_cast<HICON>(
+      LoadImageA(windowClass.hInstance, MAKEINTRESOURCEA(1), IMAGE_ICON,
+                 GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
   windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
   windowClass.lpszClassName = name;
